@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/message_filter.h"
+#include "platform/message_queue.h"
 
 namespace zavin::platform {
 
@@ -54,20 +55,20 @@ Variant DispatchObject::Invoke(std::string_view member, InvokeKind kind, std::sp
 Variant Invoke(const ObjectRef& obj, std::string_view member, InvokeKind kind,
                std::span<Variant> args) {
   if (!obj) throw HostError(hr::kFail, "call on an empty object: " + std::string(member));
-  Clock& clock = CurrentClock();
-  const std::int64_t started = clock.NowMs();
+  OutgoingCall call(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(obj.get())));
   for (;;) {
     try {
       return obj->Invoke(member, kind, args);
     } catch (const CallRejected& rejected) {
+      // Without a filter a rejected call fails, as on the platform by default.
       auto filter = CurrentMessageFilter();
-      std::int32_t delay = -1;
-      if (filter) {
-        auto elapsed = static_cast<std::uint32_t>(clock.NowMs() - started);
-        delay = filter->RetryRejectedCall(0, elapsed, rejected.type);
-      }
-      if (delay < 0) throw HostError(hr::kCallRejected, "call rejected by callee: " + std::string(member));
-      clock.SleepMs(delay);
+      const std::int32_t delay =
+          filter ? filter->RetryRejectedCall(call.callee(), call.ElapsedTicks(), rejected.type) : -1;
+      if (delay < 0)
+        throw HostError(hr::kCallRejected, "call rejected by callee: " + std::string(member));
+      // The clock is looked up again: a callee may have installed another one.
+      CurrentClock().SleepMs(delay);
+      call.OfferPendingMessages();
     }
   }
 }

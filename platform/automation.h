@@ -91,7 +91,10 @@ void RequireArgs(std::span<Variant> args, std::size_t min, std::size_t max);
 
 // The caller's side of a late-bound call. Goes through the registered
 // message filter: a CallRejected from the callee is retried after the delay
-// the filter returns; a negative delay cancels with HostError(kCallRejected).
+// the filter returns (asked with the milliseconds since the call began, the
+// delay slept on the current clock); a negative delay, or no filter at all,
+// cancels with HostError(kCallRejected). After each delay the queued window
+// messages are offered to the filter (platform/message_queue.h).
 Variant Invoke(const ObjectRef& obj, std::string_view member, InvokeKind kind,
                std::span<Variant> args);
 Variant Get(const ObjectRef& obj, std::string_view member, std::vector<Variant> args = {});

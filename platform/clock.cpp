@@ -3,6 +3,8 @@
 #include <chrono>
 #include <thread>
 
+#include "platform/call_log.h"
+
 namespace zavin::platform {
 
 std::int64_t SystemClock::NowMs() {
@@ -36,6 +38,9 @@ std::shared_ptr<Clock> SetClock(std::shared_ptr<Clock> clock) {
   return previous;
 }
 
-void Sleep(std::int64_t ms) { CurrentClock().SleepMs(ms); }
+void Sleep(std::int64_t ms) {
+  LogPlatformCall("Sleep " + std::to_string(ms));
+  CurrentClock().SleepMs(ms);
+}
 
 }  // namespace zavin::platform

@@ -39,7 +39,8 @@ Clock& CurrentClock();
 // Installs `clock` (nullptr restores the system clock); returns the previous one.
 std::shared_ptr<Clock> SetClock(std::shared_ptr<Clock> clock);
 
-// The platform's Sleep, through the current clock.
+// The platform's Sleep, through the current clock; logged as "Sleep 500"
+// in the platform call log.
 void Sleep(std::int64_t ms);
 
 // Installs a clock for a scope, restoring the previous one on exit.

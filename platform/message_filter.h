@@ -30,6 +30,11 @@ inline constexpr std::uint32_t kPendingProcess = 0;
 inline constexpr std::uint32_t kPendingWait = 1;
 inline constexpr std::uint32_t kPendingDiscard = 2;
 
+// `pending_type` of MessagePending: the waiting call is the outermost one, or
+// a call made from inside a callee.
+inline constexpr std::uint32_t kPendingTypeTopLevel = 1;
+inline constexpr std::uint32_t kPendingTypeNested = 2;
+
 // Installs `filter` for the calling apartment and returns the one installed
 // before it (nullptr for none).
 std::shared_ptr<IMessageFilter> CoRegisterMessageFilter(std::shared_ptr<IMessageFilter> filter);
