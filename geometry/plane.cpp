@@ -1,6 +1,8 @@
 #include "geometry/plane.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 namespace zavin::geometry {
 
@@ -9,6 +11,11 @@ namespace {
 // Length of the helper segments that turn a direction into a line.
 constexpr double kPerpendicularProbe = 1000;
 constexpr double kBisectorProbe = 100;
+
+// Distance of r from the line u-v, positive on the left of u->v.
+long double LeftDistance(TAcadPoint u, TAcadPoint v, TAcadPoint r) {
+  return ((v.x - u.x) * (r.y - u.y) - (v.y - u.y) * (r.x - u.x)) / Distance2D(u, v);
+}
 
 }  // namespace
 
@@ -94,13 +101,27 @@ TAcadPoint MidPoint(TAcadPoint a, TAcadPoint b) {
 }
 
 std::optional<TAcadPoint> Incenter(TAcadPoint a, TAcadPoint b, TAcadPoint c) {
+  const long double orientation = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+  if (!(std::fabs(orientation) > 0)) return std::nullopt;
   // The mean of two directions lies on the line of the internal bisector (it
   // points outwards when the directions straddle 0); the lines are unbounded.
   const double alpha = static_cast<double>((DirectionAngle(a, b) + DirectionAngle(a, c)) / 2);
   const double gamma = static_cast<double>((DirectionAngle(c, a) + DirectionAngle(c, b)) / 2);
   const TAcadPoint qa = PolarPoint(a, alpha, kBisectorProbe);
   const TAcadPoint qc = PolarPoint(c, gamma, kBisectorProbe);
-  return IntersectLines(a, qa, c, qc, false);
+  const std::optional<TAcadPoint> r = IntersectLines(a, qa, c, qc, false);
+  if (!r) return std::nullopt;
+  // Nearly collinear points give nearly parallel bisectors that may cross far
+  // away; an incenter lies inside its triangle. The box catches slivers, whose
+  // three sides are nearly one line.
+  const long double side = orientation > 0 ? 1 : -1;
+  for (const auto& [u, v] : {std::pair{a, b}, std::pair{b, c}, std::pair{c, a}})
+    if (side * LeftDistance(u, v, *r) < -kOnSegmentTolerance) return std::nullopt;
+  const auto within = [](long double v, long double p, long double q, long double s) {
+    return v >= std::min({p, q, s}) - kOnSegmentTolerance && v <= std::max({p, q, s}) + kOnSegmentTolerance;
+  };
+  if (!within(r->x, a.x, b.x, c.x) || !within(r->y, a.y, b.y, c.y)) return std::nullopt;
+  return r;
 }
 
 }  // namespace zavin::geometry

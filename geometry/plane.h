@@ -70,7 +70,8 @@ double AngleAtVertex(TAcadPoint p, TAcadPoint vertex, TAcadPoint q);
 TAcadPoint MidPoint(TAcadPoint a, TAcadPoint b);
 
 // Crossing of the angle bisectors at a and at c, with a's z. Empty for
-// collinear points, whose bisectors are parallel.
+// collinear points and for any crossing that is not inside the triangle (by
+// more than kOnSegmentTolerance), which only nearly collinear points produce.
 std::optional<TAcadPoint> Incenter(TAcadPoint a, TAcadPoint b, TAcadPoint c);
 
 }  // namespace zavin::geometry
