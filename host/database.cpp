@@ -1,0 +1,135 @@
+#include "host/database.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+
+namespace zavin::host {
+
+using geometry::TAcadPoint;
+using platform::UpperAscii;
+
+namespace {
+
+// The number after `prefix` when `upper_name` begins with `upper_prefix`;
+// a suffix that is not a 32-bit integer (optional sign, digits only) is 0.
+std::optional<std::int64_t> NumberAfterPrefix(std::string_view upper_name,
+                                              std::string_view upper_prefix) {
+  if (!upper_name.starts_with(upper_prefix)) return std::nullopt;
+  std::string_view rest = upper_name.substr(upper_prefix.size());
+  if (rest.starts_with('+')) {
+    rest.remove_prefix(1);
+    if (rest.starts_with('-')) return 0;
+  }
+  std::int32_t value = 0;
+  const char* end = rest.data() + rest.size();
+  auto [ptr, ec] = std::from_chars(rest.data(), end, value);
+  if (ec != std::errc() || ptr != end) return 0;
+  return value;
+}
+
+// Highest number after `prefix` over the names `name_at(i)`, i < count; 0 for none.
+template <class NameAt>
+std::int64_t HighestNumber(std::int32_t count, std::string_view prefix, NameAt name_at) {
+  const std::string upper_prefix = UpperAscii(prefix);
+  std::int64_t n = 0;
+  for (std::int32_t i = 0; i < count; ++i) {
+    if (auto number = NumberAfterPrefix(UpperAscii(name_at(i)), upper_prefix)) n = std::max(n, *number);
+  }
+  return n;
+}
+
+// Fills `set` with the entity created last (mode 4 ignores the points) and returns it.
+std::optional<Entity> SelectLast(const SelectionSet& set) {
+  set.Clear();
+  set.Select(kSelectLast, TAcadPoint{}, TAcadPoint{});
+  if (set.Count() > 0) return set.Item(0);
+  return std::nullopt;
+}
+
+}  // namespace
+
+void EnsureLayer(const Document& document, std::string_view name) {
+  const Layers layers = document.GetLayers();
+  const std::string wanted = UpperAscii(name);
+  const std::int32_t count = layers.Count();
+  for (std::int32_t i = 0; i < count; ++i)
+    if (UpperAscii(layers.Item(i).Name()) == wanted) return;
+  layers.Add(name);
+}
+
+std::string NextNumberedName(const Document& document, std::string_view prefix) {
+  const Blocks blocks = document.GetBlocks();
+  const std::int64_t n =
+      HighestNumber(blocks.Count(), prefix, [&](std::int32_t i) { return blocks.Item(i).Name(); });
+  return std::string(prefix) + std::to_string(n + 1);
+}
+
+NumberedBlock AddNumberedBlock(const Document& document, std::string_view prefix) {
+  const std::string name = NextNumberedName(document, prefix);
+  Block block = document.GetBlocks().Add(TAcadPoint{}, name);
+  std::string reported = block.Name();
+  return {std::move(block), std::move(reported)};
+}
+
+bool DeleteBlock(const Document& document, std::string_view name) {
+  try {
+    const Blocks blocks = document.GetBlocks();
+    const std::int32_t count = blocks.Count();
+    const std::string wanted = UpperAscii(name);
+    for (std::int32_t i = 0; i < count; ++i) {
+      const Block block = blocks.Item(i);
+      if (UpperAscii(block.Name()) == wanted) {
+        block.Delete();
+        return true;
+      }
+    }
+  } catch (...) {
+  }
+  return false;
+}
+
+SelectionSet NewTempSelectionSet(const Document& document) {
+  const SelectionSets sets = document.GetSelectionSets();
+  const std::int64_t n = HighestNumber(sets.Count(), kTempSelectionSetPrefix,
+                                       [&](std::int32_t i) { return sets.Item(i).Name(); });
+  return sets.Add(UpperAscii(kTempSelectionSetPrefix) + std::to_string(n + 1));
+}
+
+void DeleteSelectionSetQuietly(const SelectionSet& set) {
+  if (!set.valid()) return;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      set.Delete();
+      return;
+    } catch (...) {
+    }
+  }
+}
+
+ObjectId LastEntityId(const Document& document) {
+  try {
+    ScopedTempSelectionSet set(document);
+    if (auto last = SelectLast(set.get())) return last->ObjectID();
+  } catch (...) {
+  }
+  return 0;
+}
+
+std::optional<TAcadPoint> ExplodeLastInsert(const Document& document, std::string_view block_name) {
+  try {
+    ScopedTempSelectionSet set(document);
+    auto last = SelectLast(set.get());
+    if (!last || last->EntityName() != kBlockReferenceClass) return std::nullopt;
+    const BlockReference ref(*last);
+    if (ref.Name() != block_name) return std::nullopt;
+    const TAcadPoint insertion = ref.InsertionPoint();
+    ref.Explode();
+    ref.Delete();
+    return insertion;
+  } catch (...) {
+  }
+  return std::nullopt;
+}
+
+}  // namespace zavin::host
