@@ -67,10 +67,10 @@ std::optional<Decimal15> Fast15(long double m) {
     while (e < kSignificant - 1 && kPow10L[e + 1] <= m) ++e;
   }
   const long double y = m * kPow10L[kSignificant - 1 - e];
-  const long double whole = std::floor(y);
-  const long double frac = y - whole;
+  const auto whole = static_cast<std::uint64_t>(y);  // y < 10^15: truncation is floor
+  const long double frac = y - static_cast<long double>(whole);
   if (std::fabs(frac - 0.5L) < 1e-3L) return std::nullopt;
-  const std::uint64_t digits = static_cast<std::uint64_t>(whole) + (frac > 0.5L ? 1 : 0);
+  const std::uint64_t digits = whole + (frac > 0.5L ? 1 : 0);
   if (digits == kPow10U[kSignificant]) return Decimal15{kPow10U[kSignificant - 1], e + 1};
   return Decimal15{digits, e};
 }

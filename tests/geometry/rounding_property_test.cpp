@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <tuple>
 
@@ -31,6 +32,25 @@ std::string ExactDecimal(std::int64_t k, int n, RoundingMode mode) {
   return text;
 }
 
+std::string ModeName(RoundingMode mode) {
+  switch (mode) {
+    case RoundingMode::Truncate:
+      return "Truncate";
+    case RoundingMode::HalfUp:
+      return "HalfUp";
+    case RoundingMode::Up:
+      return "Up";
+  }
+  return "Other";
+}
+
+}  // namespace
+
+// Readable parameters in test listings; found by argument-dependent lookup.
+void PrintTo(RoundingMode mode, std::ostream* os) { *os << ModeName(mode); }
+
+namespace {
+
 class EveryTenMillionth : public testing::TestWithParam<std::tuple<RoundingMode, int>> {};
 
 TEST_P(EveryTenMillionth, MatchesExactDecimalRounding) {
@@ -45,18 +65,6 @@ TEST_P(EveryTenMillionth, MatchesExactDecimalRounding) {
       examples += "\n  k=" + std::to_string(k) + ": got " + actual + ", want " + expected;
   }
   EXPECT_EQ(mismatches, 0) << examples;
-}
-
-std::string ModeName(RoundingMode mode) {
-  switch (mode) {
-    case RoundingMode::Truncate:
-      return "Truncate";
-    case RoundingMode::HalfUp:
-      return "HalfUp";
-    case RoundingMode::Up:
-      return "Up";
-  }
-  return "Other";
 }
 
 // One case per mode and digit count, so that ctest can run them in parallel.

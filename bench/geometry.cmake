@@ -1,0 +1,1 @@
+add_bench(rounding_bench SRCS rounding_bench.cpp DEPS zavin_geometry)
