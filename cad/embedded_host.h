@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -33,6 +34,15 @@ class ScriptedInput : public UserInput {
   void Push(UserAnswer a) { answers_.push_back(a); }
   void PushPoint(double x, double y) { Push({UserAnswer::Kind::Point, x, y, 0, 0}); }
   void PushCancel() { Push({UserAnswer::Kind::Cancel}); }
+  // Picks entity `id` (GetEntity, SelectOnScreen).
+  void PushEntity(std::int64_t id, double x = 0, double y = 0) {
+    Push({UserAnswer::Kind::Entity, x, y, 0, id});
+  }
+  // Picks whatever lies at (x, y) under the pick box.
+  void PushPick(double x, double y) { Push({UserAnswer::Kind::Entity, x, y, 0, 0}); }
+  // A bare Enter: ends SelectOnScreen; an empty pick elsewhere.
+  void PushEnter() { Push({UserAnswer::Kind::Empty}); }
+  std::size_t pending() const { return answers_.size(); }
   UserAnswer Next(const std::string& prompt) override;  // cancel when empty
   const std::vector<std::string>& prompts() const { return prompts_; }
 
@@ -70,6 +80,37 @@ class EmbeddedHost : public std::enable_shared_from_this<EmbeddedHost> {
   virtual std::int64_t call_count() const = 0;
   // Command-line text received by SendCommand, in order.
   virtual const std::vector<std::string>& sent_commands() const = 0;
+
+  // Command line. Sent text waits in a queue; the host runs the next queued
+  // text when its state is polled (that poll reports busy) or on
+  // RunPendingCommands. The default interpreter splits the text into inputs
+  // (CommandInputs) and calls the handler defined for the first one; unknown
+  // commands are ignored, as a host that prints "Unknown command" does.
+  using CommandHandler =
+      std::function<void(EmbeddedHost& host, const std::vector<std::string>& inputs)>;
+  using CommandInterpreter = std::function<void(EmbeddedHost& host, const std::string& text)>;
+  // `name` without the "_", "-" and "." prefixes, any letter case.
+  virtual void DefineCommand(const std::string& name, CommandHandler handler) = 0;
+  // Replaces the whole interpreter (nullptr restores the default one).
+  virtual void SetCommandInterpreter(CommandInterpreter interpreter) = 0;
+  virtual void RunPendingCommands() = 0;
+  virtual std::size_t pending_commands() const = 0;
+
+  // One answer from the user-input source for a command's own prompt; an ESC
+  // pressed while it waits turns the answer into Cancel.
+  virtual UserAnswer Ask(const std::string& prompt) = 0;
+  // ESC in the host window: cancels the prompt being answered and drops
+  // queued command text.
+  virtual void PressEscape() = 0;
+  virtual int escape_count() const = 0;
+
+  // The main window handle that the application's HWND reports.
+  virtual std::int64_t hwnd() const = 0;
+  // Texts shown with Utility.Prompt, in order.
+  virtual const std::vector<std::string>& prompts() const = 0;
+  virtual int regen_count() const = 0;
+  // Entities of the most recent selection ("Previous" for a command).
+  virtual const std::vector<std::int64_t>& previous_selection() const = 0;
 };
 
 }  // namespace zavin::cad

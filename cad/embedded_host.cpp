@@ -1,0 +1,111 @@
+#include "cad/embedded_host.h"
+
+#include <map>
+
+#include "cad/command_line.h"
+#include "cad/host_core.h"
+#include "platform/running_hosts.h"
+#include "platform/windows.h"
+
+namespace zavin::cad {
+
+UserAnswer ScriptedInput::Next(const std::string& prompt) {
+  prompts_.push_back(prompt);
+  if (answers_.empty()) return {UserAnswer::Kind::Cancel};
+  UserAnswer a = answers_.front();
+  answers_.pop_front();
+  return a;
+}
+
+namespace {
+
+class Host final : public EmbeddedHost {
+ public:
+  Host() : core_(std::make_shared<HostCore>()) {
+    core_->hwnd = platform::CreateWindow("Embedded CAD");
+    // ESC in the host window cancels what the host is doing. The handler
+    // holds the core, not the host, so a late key cannot reach a dead host.
+    std::weak_ptr<HostCore> weak = core_;
+    platform::SetKeyHandler(core_->hwnd, [weak](std::uint8_t vk, bool down) {
+      if (auto core = weak.lock(); core && down && vk == platform::VK_ESCAPE) core->Escape();
+    });
+    core_->run_command = [this](const std::string& text) { Interpret(text); };
+    app_ = MakeApplicationObject(core_);
+  }
+  ~Host() override {
+    core_->run_command = nullptr;
+    Unregister();
+    platform::DestroyWindow(core_->hwnd);
+  }
+
+  platform::ObjectRef Application() override { return app_; }
+
+  // The class id is derived from the program identifier, so registering the
+  // same identifier again finds the same class.
+  void RegisterRunning(const std::string& prog_id) override {
+    Unregister();
+    const platform::Clsid clsid{"{CAD-" + platform::UpperAscii(prog_id) + "}"};
+    platform::RegisterProgId(prog_id, clsid);
+    cookie_ = platform::RegisterActiveObject(app_, clsid);
+  }
+  // The program stays installed (its identifier registered); it just no
+  // longer runs.
+  void Unregister() override {
+    if (cookie_ != 0) platform::RevokeActiveObject(cookie_);
+    cookie_ = 0;
+  }
+
+  Database& database() override { return core_->db; }
+  void SetUserInput(std::shared_ptr<UserInput> input) override { core_->input = std::move(input); }
+  Faults& faults() override { return core_->faults; }
+  std::int64_t call_count() const override { return core_->calls; }
+  const std::vector<std::string>& sent_commands() const override { return core_->sent; }
+
+  void DefineCommand(const std::string& name, CommandHandler handler) override {
+    commands_[CommandKey(name)] = std::move(handler);
+  }
+  void SetCommandInterpreter(CommandInterpreter interpreter) override {
+    interpreter_ = std::move(interpreter);
+  }
+  void RunPendingCommands() override {
+    while (!core_->pending.empty()) core_->RunNextCommand();
+  }
+  std::size_t pending_commands() const override { return core_->pending.size(); }
+
+  UserAnswer Ask(const std::string& prompt) override { return core_->Ask(prompt); }
+  void PressEscape() override { core_->Escape(); }
+  int escape_count() const override { return core_->escapes; }
+
+  std::int64_t hwnd() const override { return core_->hwnd; }
+  const std::vector<std::string>& prompts() const override { return core_->prompts; }
+  int regen_count() const override { return core_->regens; }
+  const std::vector<std::int64_t>& previous_selection() const override {
+    return core_->previous_selection;
+  }
+
+ private:
+  void Interpret(const std::string& text) {
+    if (interpreter_) {
+      interpreter_(*this, text);
+      return;
+    }
+    std::vector<std::string> inputs = CommandInputs(text);
+    if (inputs.empty()) return;
+    auto it = commands_.find(CommandKey(inputs.front()));
+    if (it == commands_.end()) return;
+    inputs.erase(inputs.begin());
+    it->second(*this, inputs);
+  }
+
+  std::shared_ptr<HostCore> core_;
+  platform::ObjectRef app_;
+  std::uint32_t cookie_ = 0;
+  std::map<std::string, CommandHandler> commands_;
+  CommandInterpreter interpreter_;
+};
+
+}  // namespace
+
+std::shared_ptr<EmbeddedHost> EmbeddedHost::Create() { return std::make_shared<Host>(); }
+
+}  // namespace zavin::cad

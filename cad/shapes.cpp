@@ -1,0 +1,174 @@
+#include "cad/shapes.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace zavin::cad {
+
+namespace {
+
+constexpr int kMaxNesting = 8;
+
+P2 Transform(P2 p, P2 from, double scale, double rotation, P2 to) {
+  const double c = std::cos(rotation), s = std::sin(rotation);
+  const double x = (p.x - from.x) * scale, y = (p.y - from.y) * scale;
+  return {to.x + c * x - s * y, to.y + s * x + c * y};
+}
+
+void Collect(const Database& db, const Entity& e, int depth, Shapes& out) {
+  if (auto* l = e.as<LineData>()) {
+    out.segments.push_back({{l->start.x, l->start.y}, {l->end.x, l->end.y}});
+  } else if (auto* pl = e.as<PolylineData>()) {
+    const auto& v = pl->vertices;
+    for (std::size_t i = 0; i + 1 < v.size(); ++i)
+      out.segments.push_back({{v[i].first, v[i].second}, {v[i + 1].first, v[i + 1].second}});
+    if (pl->closed && v.size() > 2)
+      out.segments.push_back({{v.back().first, v.back().second}, {v[0].first, v[0].second}});
+    if (v.size() == 1) out.segments.push_back({{v[0].first, v[0].second}, {v[0].first, v[0].second}});
+  } else if (auto* t = e.as<TextData>()) {
+    auto c = TextCorners(*t);
+    out.boxes.push_back({P2{c[0].first, c[0].second}, P2{c[1].first, c[1].second},
+                         P2{c[2].first, c[2].second}, P2{c[3].first, c[3].second}});
+  } else if (auto* ci = e.as<CircleData>()) {
+    out.circles.push_back({{ci->center.x, ci->center.y}, ci->radius});
+  } else if (auto* br = e.as<BlockRefData>()) {
+    const Block* b = db.FindBlock(br->name);
+    if (!b || depth >= kMaxNesting) return;
+    Shapes inner;
+    for (const auto& [id, child] : b->entities) Collect(db, child, depth + 1, inner);
+    const P2 from{b->origin.x, b->origin.y}, to{br->insertion.x, br->insertion.y};
+    auto tf = [&](P2 p) { return Transform(p, from, br->scale, br->rotation, to); };
+    for (auto& s : inner.segments) out.segments.push_back({tf(s.a), tf(s.b)});
+    for (auto& c : inner.circles) out.circles.push_back({tf(c.c), c.r * std::fabs(br->scale)});
+    for (auto& q : inner.boxes) out.boxes.push_back({tf(q[0]), tf(q[1]), tf(q[2]), tf(q[3])});
+  }
+}
+
+bool InRect(P2 p, const Rect& r) {
+  return p.x >= r.x0 && p.x <= r.x1 && p.y >= r.y0 && p.y <= r.y1;
+}
+
+double SegmentDistance(P2 p, P2 a, P2 b) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double len2 = dx * dx + dy * dy;
+  double t = len2 > 0 ? ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2 : 0;
+  t = std::clamp(t, 0.0, 1.0);
+  return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// Point in a convex quadrilateral of either winding (boundary included).
+bool InQuad(P2 p, const Quad& q) {
+  bool pos = false, neg = false;
+  for (int i = 0; i < 4; ++i) {
+    const P2 a = q[i], b = q[(i + 1) % 4];
+    const double cross = (b.x - a.x) * (p.y - a.y) - (b.y - a.y) * (p.x - a.x);
+    if (cross > 0) pos = true;
+    if (cross < 0) neg = true;
+  }
+  return !(pos && neg);
+}
+
+bool CircleTouchesRect(const CircleCurve& c, const Rect& r) {
+  const double nx = std::clamp(c.c.x, r.x0, r.x1), ny = std::clamp(c.c.y, r.y0, r.y1);
+  const double nearest = std::hypot(c.c.x - nx, c.c.y - ny);
+  const double fx = std::max(std::fabs(c.c.x - r.x0), std::fabs(c.c.x - r.x1));
+  const double fy = std::max(std::fabs(c.c.y - r.y0), std::fabs(c.c.y - r.y1));
+  const double farthest = std::hypot(fx, fy);
+  // The curve, not the disc: a rectangle wholly inside the circle misses it.
+  return nearest <= c.r && farthest >= c.r;
+}
+
+bool QuadTouchesRect(const Quad& q, const Rect& r) {
+  for (int i = 0; i < 4; ++i)
+    if (SegmentTouchesRect(q[i], q[(i + 1) % 4], r)) return true;
+  return InQuad({r.x0, r.y0}, q);
+}
+
+}  // namespace
+
+Rect Rect::FromCorners(P2 a, P2 b) {
+  return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+}
+
+Rect Rect::Around(P2 p, double half) { return {p.x - half, p.y - half, p.x + half, p.y + half}; }
+
+Shapes ShapesOf(const Database& db, const Entity& e) {
+  Shapes s;
+  Collect(db, e, 0, s);
+  return s;
+}
+
+// Liang-Barsky clipping: the segment touches the rectangle when some part
+// survives the clip.
+bool SegmentTouchesRect(P2 a, P2 b, const Rect& r) {
+  double t0 = 0, t1 = 1;
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x - r.x0, r.x1 - a.x, a.y - r.y0, r.y1 - a.y};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  return t0 <= t1;
+}
+
+bool Crosses(const Shapes& s, const Rect& r) {
+  for (const auto& g : s.segments)
+    if (SegmentTouchesRect(g.a, g.b, r)) return true;
+  for (const auto& c : s.circles)
+    if (CircleTouchesRect(c, r)) return true;
+  for (const auto& q : s.boxes)
+    if (QuadTouchesRect(q, r)) return true;
+  return false;
+}
+
+bool Inside(const Shapes& s, const Rect& r) {
+  P2 lo, hi;
+  return Bounds(s, lo, hi) && InRect(lo, r) && InRect(hi, r);
+}
+
+double DistanceTo(const Shapes& s, P2 p) {
+  double best = std::numeric_limits<double>::infinity();
+  for (const auto& g : s.segments) best = std::min(best, SegmentDistance(p, g.a, g.b));
+  for (const auto& c : s.circles) best = std::min(best, std::fabs(std::hypot(p.x - c.c.x, p.y - c.c.y) - c.r));
+  for (const auto& q : s.boxes) {
+    if (InQuad(p, q)) return 0;
+    for (int i = 0; i < 4; ++i) best = std::min(best, SegmentDistance(p, q[i], q[(i + 1) % 4]));
+  }
+  return best;
+}
+
+bool Bounds(const Shapes& s, P2& lo, P2& hi) {
+  if (s.empty()) return false;
+  constexpr double inf = std::numeric_limits<double>::infinity();
+  lo = {inf, inf};
+  hi = {-inf, -inf};
+  auto add = [&](P2 p) {
+    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y)};
+    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y)};
+  };
+  for (const auto& g : s.segments) {
+    add(g.a);
+    add(g.b);
+  }
+  for (const auto& c : s.circles) {
+    add({c.c.x - c.r, c.c.y - c.r});
+    add({c.c.x + c.r, c.c.y + c.r});
+  }
+  for (const auto& q : s.boxes)
+    for (const auto& p : q) add(p);
+  return true;
+}
+
+}  // namespace zavin::cad

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <array>
+#include <vector>
+
+#include "cad/database.h"
+
+namespace zavin::cad {
+
+// Planar outline of an entity in world coordinates, as the host's selection
+// sees it: line segments, circle curves and filled quadrilaterals (text boxes).
+struct P2 {
+  double x = 0, y = 0;
+};
+struct Segment {
+  P2 a, b;
+};
+struct CircleCurve {
+  P2 c;
+  double r = 0;
+};
+using Quad = std::array<P2, 4>;
+
+struct Shapes {
+  std::vector<Segment> segments;
+  std::vector<CircleCurve> circles;
+  std::vector<Quad> boxes;
+  bool empty() const { return segments.empty() && circles.empty() && boxes.empty(); }
+};
+
+// Axis-aligned rectangle; the corners may be given in any order.
+struct Rect {
+  double x0, y0, x1, y1;
+  static Rect FromCorners(P2 a, P2 b);
+  static Rect Around(P2 p, double half);
+};
+
+// Block references expand to their block's shapes (nested up to a fixed depth,
+// so a block that contains itself does not recurse forever).
+Shapes ShapesOf(const Database& db, const Entity& e);
+
+// Crossing: some part of the entity touches or lies in the rectangle.
+bool Crosses(const Shapes& s, const Rect& r);
+// Window: the whole entity lies in the rectangle.
+bool Inside(const Shapes& s, const Rect& r);
+// Distance from p to the entity's outline (0 inside a text box).
+double DistanceTo(const Shapes& s, P2 p);
+// Bounding box; false for empty shapes.
+bool Bounds(const Shapes& s, P2& lo, P2& hi);
+
+bool SegmentTouchesRect(P2 a, P2 b, const Rect& r);
+
+}  // namespace zavin::cad
