@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <locale>
@@ -146,19 +147,26 @@ std::string LiteralRoundToText(int n, RoundingMode mode, double value) {
 TEST(RoundToText, AgreesWithTheLiteralStepsOnRandomAndNearTieValues) {
   std::mt19937_64 rng(20240611);
   std::uniform_real_distribution<double> exponent(-9, 8);
-  std::uniform_int_distribution<long long> sixteen(100000000000000LL, 999999999999999LL);
+  std::uniform_int_distribution<long long> fifteen(100000000000000LL, 999999999999999LL);
   std::uniform_int_distribution<int> digits(0, 6);
   std::uniform_int_distribution<int> mode(0, 2);
-  std::uniform_int_distribution<int> shift(0, 7);
+  std::uniform_int_distribution<int> shift(0, 13);
   int checked = 0;
   for (int i = 0; i < 200000; ++i) {
     const int n = digits(rng);
     const auto m = static_cast<RoundingMode>(mode(rng));
     double value = std::pow(10.0, exponent(rng));
-    if (i % 2 == 1) {
-      // 15 digits and a trailing 5: the scaled value sits on a 16th-digit half.
-      const double tie = static_cast<double>(sixteen(rng)) * 10 + 5;
+    if (i % 3 == 1) {
+      // 15 digits and a trailing 5: the scaled value sits near a 16th-digit half.
+      const double tie = static_cast<double>(fifteen(rng)) * 10 + 5;
       value = tie / std::pow(10.0, 15 - shift(rng) + n);
+    } else if (i % 3 == 2) {
+      // L / 2^(n+2) with L odd scales to exactly L x 5^(n+1) / 2: a 15-digit
+      // integer and a half, where the 15-digit step decides the units digit.
+      const double five = std::pow(5.0, n + 1);
+      std::uniform_int_distribution<long long> half(static_cast<long long>(1e14 / five),
+                                                   static_cast<long long>(1e15 / five) - 1);
+      value = static_cast<double>(half(rng) * 2 + 1) / std::ldexp(1.0, n + 2);
     }
     if (value * std::pow(10.0, n + 1) >= 1e15) continue;
     const std::string expected = LiteralRoundToText(n, m, value);
