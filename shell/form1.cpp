@@ -15,7 +15,8 @@ std::string PowerOfTen(int exponent) {
 }
 
 TForm1::TForm1(TForm1Environment env)
-    : Window(hub_, "Form1", kApplicationTitle, kClientWidth, kClientHeight),
+    : Frame(Link, [this] { EndPendingConstruction(); }),
+      Window(hub_, "Form1", kApplicationTitle, kClientWidth, kClientHeight),
       TabSheet1(hub_, "TabSheet1", " ｻﾞﾋﾞﾝ "),
       TabSheet2(hub_, "TabSheet2", " 設定1"),
       TabSheet3(hub_, "TabSheet3", " 設定2"),
@@ -140,7 +141,7 @@ void TForm1::WireCommand(TButton& button, CommandHandler TForm1Commands::*slot) 
 void TForm1::FormCreate() {
   if (created_) return;
   created_ = true;
-  Settings.HostProgId = "ZWCAD.Application";
+  Link.HostProgId = "ZWCAD.Application";
   Settings.HostName = "BricsCAD";
   Settings.LengthDigits = 2;
   Settings.AreaDigits = 4;
@@ -169,6 +170,11 @@ void TForm1::FormDestroy() {
   if (env_.revoke_message_filter) env_.revoke_message_filter();
   platform::DestroyWindow(handle_);
   handle_ = platform::kNoWindow;
+}
+
+void TForm1::EndPendingConstruction() {
+  Button9.SetEnabled(false);
+  if (OnEndPendingConstruction) OnEndPendingConstruction();
 }
 
 void TForm1::RadioGroup1Click() {

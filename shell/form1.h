@@ -10,6 +10,8 @@
 #include <string>
 
 #include "geometry/rounding.h"
+#include "host/command_frame.h"
+#include "host/link.h"
 #include "platform/windows.h"
 #include "shell/controls.h"
 #include "shell/screen.h"
@@ -27,9 +29,9 @@ std::string PowerOfTen(int exponent);
 
 using geometry::RoundingMode;
 
-// The unit-level settings of the main window.
+// The unit-level settings of the main window. `HostProgId` lives in the host
+// link (TForm1::Link), the one place commands reach the host through.
 struct UnitSettings {
-  std::string HostProgId = "ZWCAD.Application";
   std::string HostName = "BricsCAD";
   int LengthDigits = 2;
   int AreaDigits = 4;
@@ -112,6 +114,16 @@ class TForm1 {
   std::function<void(const Control&)> OnFocusRequest;
 
   UnitSettings Settings;
+  // The host link: HostProgId and the application object of the last
+  // connect. Frame runs commands in F1..F8 over it; its F2 disables Button9
+  // and then runs OnEndPendingConstruction (the base-line construction's
+  // record of created objects).
+  host::HostLink Link;
+  host::CommandFrame Frame;
+  std::function<void()> OnEndPendingConstruction;
+  // F2 of the command frame, for commands that run it themselves.
+  void EndPendingConstruction();
+
   TForm1Commands Commands;
   TForm1Environment& Environment() { return env_; }
 

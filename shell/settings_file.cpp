@@ -152,7 +152,7 @@ void LoadSettings(TForm1& f, const std::filesystem::path& file, const ScreenGeom
   f.Edit11.SetText(r.String(kMain, "Haba1", "1500,3000,3000,3000,4500"));
   f.Edit20.SetText(r.String(kMain, "Haba2", "1500,3000,3000,4500"));
   f.CheckBox4.SetChecked(r.Bool(kMain, "UseTextStyle", true));
-  f.Settings.HostProgId = r.String(kMain, "ProgId", f.Settings.HostProgId);
+  f.Link.HostProgId = r.String(kMain, "ProgId", f.Link.HostProgId);
   f.Settings.HostName = r.String(kMain, "cadName", f.Settings.HostName);
 }
 
@@ -200,7 +200,7 @@ bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
   str(kMain, "Haba1", f.Edit11.Text());
   str(kMain, "Haba2", f.Edit20.Text());
   flag("UseTextStyle", f.CheckBox4.Checked());
-  str(kMain, "ProgId", f.Settings.HostProgId);
+  str(kMain, "ProgId", f.Link.HostProgId);
   str(kMain, "cadName", f.Settings.HostName);
 
   std::string out;

@@ -38,7 +38,7 @@ void TTargetCADForm::FormShow() {
   encoding_ = file->encoding;
   ListBox1.SetItems(std::move(file->lines));
 
-  const std::string& prog_id = main_.Settings.HostProgId;
+  const std::string& prog_id = main_.Link.HostProgId;
   const std::vector<std::string>& items = ListBox1.Items();
   int found = -1;
   // An entry whose ProgID is exactly the current one wins over one that
@@ -104,7 +104,7 @@ void TTargetCADForm::Edit1KeyPress(char32_t& key) {
 
 void TTargetCADForm::Button1Click() {
   main_.Window.SetCaption(MainCaption(Edit1.Text()));
-  main_.Settings.HostProgId = Edit2.Text();
+  main_.Link.HostProgId = Edit2.Text();
   main_.Settings.HostName = Edit1.Text();
   Close(ModalResult::Ok);
 }
