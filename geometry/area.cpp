@@ -12,8 +12,10 @@ namespace {
 constexpr double kHeightProbe = 100;
 
 bool UsableInput(double a, double b, double c, double scale) {
-  const auto side = [](double v) { return std::isfinite(v) && v >= 0; };
-  return side(a) && side(b) && side(c) && std::isfinite(scale) && scale > 0;
+  if (!(std::isfinite(scale) && scale > 0)) return false;
+  // A tiny scale can overflow a finite side.
+  const auto side = [scale](double v) { return v >= 0 && std::isfinite(v / scale); };
+  return side(a) && side(b) && side(c);
 }
 
 // Reads a text this module wrote; such texts always parse.

@@ -140,7 +140,8 @@ std::optional<double> ParseWrittenNumber(std::string_view text) {
   if (text.empty()) return std::nullopt;
   double v = 0;
   const auto res = std::from_chars(text.data(), text.data() + text.size(), v);
-  if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return std::nullopt;
+  if (res.ec != std::errc() || res.ptr != text.data() + text.size() || !std::isfinite(v))
+    return std::nullopt;
   return v;
 }
 

@@ -35,8 +35,8 @@ struct TRounding {
 std::string RoundToText(int digits, RoundingMode mode, double value);
 
 // Reads a written figure back as a number, independent of the locale.
-// Surrounding blanks are ignored; anything else that is not a complete decimal
-// number gives nothing.
+// Surrounding blanks are ignored; anything else that is not a complete finite
+// decimal number ("nan", "inf", "1,5", "") gives nothing.
 std::optional<double> ParseWrittenNumber(std::string_view text);
 
 }  // namespace zavin::geometry

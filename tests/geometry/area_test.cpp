@@ -154,7 +154,7 @@ TEST(Figures, NoFiguresForAMeaninglessScaleOrSide) {
   } cases[] = {
       {"zero scale", 3, 4, 5, 0},   {"negative scale", 3, 4, 5, -1000}, {"NaN scale", 3, 4, 5, kNaN},
       {"infinite scale", 3, 4, 5, kInf}, {"negative side", -3, 4, 5, 1}, {"NaN side", 3, kNaN, 5, 1},
-      {"infinite side", 3, 4, kInf, 1},
+      {"infinite side", 3, 4, kInf, 1}, {"side overflowing the scale", 1e300, 1e300, 1e300, 1e-300},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);

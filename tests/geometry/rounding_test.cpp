@@ -188,7 +188,7 @@ TEST(ParseWrittenNumber, ReadsOnlyWholeDecimalNumbers) {
   } cases[] = {
       {"12.34", 12.34}, {" 3.00  ", 3.0}, {"-0.5", -0.5}, {"7", 7.0},  {"", std::nullopt},
       {"   ", std::nullopt}, {"1,5", std::nullopt}, {"1.5x", std::nullopt}, {"abc", std::nullopt},
-      {"1e400", std::nullopt},
+      {"1e400", std::nullopt}, {"nan", std::nullopt}, {"inf", std::nullopt},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
