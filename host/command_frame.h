@@ -25,12 +25,27 @@ enum class FrameOutcome {
 // remembered value is written back, or 1 is written only when it was 1.
 enum class SnapGuard { None, RestoreRemembered, RestoreOneIfOne };
 
+// The optional steps a command uses, e.g.
+//   FrameSteps().EndPendingConstruction().Snap(SnapGuard::RestoreRemembered)
 struct FrameSteps {
   bool end_pending_construction = false;  // F2
   SnapGuard snap = SnapGuard::None;       // F6
   // Runs last on every path that passed F1, also after an error (e.g. to
   // bring the host window forward once more). Its own errors are swallowed.
   std::function<void(const HostLink&)> on_exit;
+
+  FrameSteps& EndPendingConstruction(bool on = true) {
+    end_pending_construction = on;
+    return *this;
+  }
+  FrameSteps& Snap(SnapGuard guard) {
+    snap = guard;
+    return *this;
+  }
+  FrameSteps& OnExit(std::function<void(const HostLink&)> f) {
+    on_exit = std::move(f);
+    return *this;
+  }
 };
 
 // The snap guard of one run. Restore is idempotent and never raises; a
