@@ -38,7 +38,8 @@ struct VariantArray {
   std::int32_t lower = 0;
   std::vector<Variant> items;
 
-  std::int32_t upper() const { return lower + static_cast<std::int32_t>(items.size()) - 1; }
+  // Defined after Variant: the element type must be complete for size().
+  std::int32_t upper() const;
 };
 
 // A value as exchanged with late-bound objects. Texts are UTF-8. Arrays are
@@ -104,6 +105,10 @@ class Variant {
                ObjectRef, ArrayBox>
       value_;
 };
+
+inline std::int32_t VariantArray::upper() const {
+  return lower + static_cast<std::int32_t>(items.size()) - 1;
+}
 
 // Builds a typed array with lower bound 0 (or `lower`).
 VariantArray MakeArray(VarKind element, std::vector<Variant> items, std::int32_t lower = 0);
