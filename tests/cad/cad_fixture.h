@@ -43,7 +43,7 @@ struct PlatformReset {
 };
 
 class CadTest : public ::testing::Test {
- protected:
+ public:
   CadTest() { host_->SetUserInput(input_); }
 
   ObjectRef App() { return host_->Application(); }
