@@ -22,6 +22,7 @@ inline constexpr std::int32_t kTypeMismatch = static_cast<std::int32_t>(0x800200
 inline constexpr std::int32_t kBadParamCount = static_cast<std::int32_t>(0x8002000E);
 inline constexpr std::int32_t kInvalidArg = static_cast<std::int32_t>(0x80070057);
 inline constexpr std::int32_t kCallRejected = static_cast<std::int32_t>(0x80010001);
+inline constexpr std::int32_t kCallCancelled = static_cast<std::int32_t>(0x80010002);
 inline constexpr std::int32_t kClassNotRegistered = static_cast<std::int32_t>(0x80040154);
 inline constexpr std::int32_t kInvalidProgId = static_cast<std::int32_t>(0x800401F3);
 inline constexpr std::int32_t kUnavailable = static_cast<std::int32_t>(0x800401E3);

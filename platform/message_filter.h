@@ -17,8 +17,8 @@ class IMessageFilter {
   // Delay in ms before the rejected call is repeated; -1 cancels it.
   virtual std::int32_t RetryRejectedCall(std::int64_t callee, std::uint32_t elapsed_ticks,
                                          std::uint32_t rejection_type) = 0;
-  // 0: process the pending message now, 1: wait (keep it queued),
-  // 2: discard (wait and drop it).
+  // 0: cancel the waiting call, 1: wait and keep the messages queued,
+  // 2: wait and process them.
   virtual std::uint32_t MessagePending(std::int64_t callee, std::uint32_t tick_count,
                                        std::uint32_t pending_type) = 0;
 };
@@ -26,9 +26,9 @@ class IMessageFilter {
 inline constexpr std::uint32_t kRejectRetryLater = 2;
 inline constexpr std::uint32_t kRejectReject = 1;
 
-inline constexpr std::uint32_t kPendingProcess = 0;
+inline constexpr std::uint32_t kPendingCancelCall = 0;
 inline constexpr std::uint32_t kPendingWait = 1;
-inline constexpr std::uint32_t kPendingDiscard = 2;
+inline constexpr std::uint32_t kPendingProcess = 2;
 
 // `pending_type` of MessagePending: the waiting call is the outermost one, or
 // a call made from inside a callee.

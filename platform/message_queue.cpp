@@ -4,6 +4,7 @@
 #include <deque>
 #include <limits>
 
+#include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/message_filter.h"
 
@@ -94,7 +95,7 @@ void OutgoingCall::OfferPendingMessages() const {
   const std::uint32_t type = outer_ ? kPendingTypeNested : kPendingTypeTopLevel;
   switch (filter->MessagePending(callee_, ElapsedTicks(), type)) {
     case kPendingProcess: ProcessPendingMessages(); break;
-    case kPendingDiscard: DiscardWindowMessages(kNoWindow); break;
+    case kPendingCancelCall: throw HostError(hr::kCallCancelled, "call cancelled by the message filter");
     // kPendingWait and unknown answers keep the messages: nothing is lost.
     default: break;
   }

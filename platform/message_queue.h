@@ -14,7 +14,8 @@ namespace zavin::platform {
 // of the message-filter protocol. While an outgoing call waits (a retry delay
 // of a rejected call, or a callee blocked on the user), the queued messages are
 // offered to the registered filter's MessagePending: kPendingProcess runs them
-// inside the wait, kPendingWait keeps them queued, kPendingDiscard drops them.
+// inside the wait, kPendingWait keeps them queued, kPendingCancelCall ends the
+// waiting call with HostError(kCallCancelled) and keeps them queued.
 // What stays queued runs at the next ProcessPendingMessages, when the tool is
 // idle again.
 

@@ -148,7 +148,7 @@ TEST_F(MessageFilterTest, CalleeWaitingForTheUserOffersPendingMessagesToTheFilte
   } cases[] = {
       {kPendingProcess, {"click", "call returns"}, {"click", "call returns"}},
       {kPendingWait, {"call returns"}, {"call returns", "click"}},
-      {kPendingDiscard, {"call returns"}, {"call returns"}},
+      {kPendingCancelCall, {}, {"click"}},  // the call fails; the click is kept
       {7, {"call returns"}, {"call returns", "click"}},  // unknown answers lose nothing
   };
   for (const Case& c : cases) {
@@ -164,7 +164,11 @@ TEST_F(MessageFilterTest, CalleeWaitingForTheUserOffersPendingMessagesToTheFilte
     };
     const std::int64_t started = clock_->NowMs();
 
-    Call(callee_, "Work");
+    if (c.answer == kPendingCancelCall) {
+      EXPECT_EQ(ErrorCode([&] { Call(callee_, "Work"); }), hr::kCallCancelled);
+    } else {
+      Call(callee_, "Work");
+    }
     EXPECT_EQ(events_, c.after_call);
     ProcessPendingMessages();
     EXPECT_EQ(events_, c.after_idle);
