@@ -52,6 +52,9 @@ class ScriptedInput : public UserInput {
 };
 
 // Test faults the host can simulate.
+// Every member invocation that reaches an object passes these checks in
+// order: rejection (not counted as a call), then counting, then the k-th
+// call failure.
 struct Faults {
   int busy_polls = 0;                 // IsQuiescent answers false this many times
   std::int64_t reject_until_ms = -1;  // calls raise CallRejected{2} until this clock time

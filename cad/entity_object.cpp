@@ -87,9 +87,13 @@ class EntityObject : public HostObject {
     if (!e) Fail("the entity was erased");
     return *e;
   }
+  // Members are registered per kind; a test that swaps an entity's data for
+  // another kind gets an error rather than a crash.
   template <class T>
   T& D() {
-    return *E().as<T>();
+    T* d = E().as<T>();
+    if (!d) Fail("the entity changed its kind");
+    return *d;
   }
 
   // Registers a point property read and written through `field`.

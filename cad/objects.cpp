@@ -95,7 +95,14 @@ void HostCore::RunNextCommand() {
   if (pending.empty()) return;
   std::string text = std::move(pending.front());
   pending.pop_front();
-  if (run_command) run_command(text);
+  if (!run_command) return;
+  // A command that fails ends inside the host, as on its command line; the
+  // caller polling the state does not see the error.
+  try {
+    run_command(text);
+  } catch (const HostError&) {
+  } catch (const std::exception&) {
+  }
 }
 
 void HostCore::Escape() {

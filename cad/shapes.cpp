@@ -8,7 +8,7 @@ namespace zavin::cad {
 
 namespace {
 
-constexpr int kMaxNesting = 8;
+constexpr std::size_t kMaxNesting = 16;
 
 P2 Transform(P2 p, P2 from, double scale, double rotation, P2 to) {
   const double c = std::cos(rotation), s = std::sin(rotation);
@@ -16,7 +16,9 @@ P2 Transform(P2 p, P2 from, double scale, double rotation, P2 to) {
   return {to.x + c * x - s * y, to.y + s * x + c * y};
 }
 
-void Collect(const Database& db, const Entity& e, int depth, Shapes& out) {
+// `open` holds the blocks being expanded, so a block that (indirectly)
+// contains itself is drawn once and not followed further.
+void Collect(const Database& db, const Entity& e, std::vector<const Block*>& open, Shapes& out) {
   if (auto* l = e.as<LineData>()) {
     out.segments.push_back({{l->start.x, l->start.y}, {l->end.x, l->end.y}});
   } else if (auto* pl = e.as<PolylineData>()) {
@@ -34,9 +36,12 @@ void Collect(const Database& db, const Entity& e, int depth, Shapes& out) {
     out.circles.push_back({{ci->center.x, ci->center.y}, ci->radius});
   } else if (auto* br = e.as<BlockRefData>()) {
     const Block* b = db.FindBlock(br->name);
-    if (!b || depth >= kMaxNesting) return;
+    if (!b || open.size() >= kMaxNesting || std::find(open.begin(), open.end(), b) != open.end())
+      return;
     Shapes inner;
-    for (const auto& [id, child] : b->entities) Collect(db, child, depth + 1, inner);
+    open.push_back(b);
+    for (const auto& [id, child] : b->entities) Collect(db, child, open, inner);
+    open.pop_back();
     const P2 from{b->origin.x, b->origin.y}, to{br->insertion.x, br->insertion.y};
     auto tf = [&](P2 p) { return Transform(p, from, br->scale, br->rotation, to); };
     for (auto& s : inner.segments) out.segments.push_back({tf(s.a), tf(s.b)});
@@ -95,7 +100,8 @@ Rect Rect::Around(P2 p, double half) { return {p.x - half, p.y - half, p.x + hal
 
 Shapes ShapesOf(const Database& db, const Entity& e) {
   Shapes s;
-  Collect(db, e, 0, s);
+  std::vector<const Block*> open;
+  Collect(db, e, open, s);
   return s;
 }
 

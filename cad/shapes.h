@@ -35,8 +35,8 @@ struct Rect {
   static Rect Around(P2 p, double half);
 };
 
-// Block references expand to their block's shapes (nested up to a fixed depth,
-// so a block that contains itself does not recurse forever).
+// Block references expand to their block's shapes, nested blocks included; a
+// block that contains itself is not followed again.
 Shapes ShapesOf(const Database& db, const Entity& e);
 
 // Crossing: some part of the entity touches or lies in the rectangle.

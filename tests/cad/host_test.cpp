@@ -57,10 +57,18 @@ TEST_F(HostTest, StateIsBusyForTheFaultPollsThenWhileASentCommandRuns) {
     EXPECT_TRUE(Get(Call(app, m).object(), "IsQuiescent").ToBool()) << m;
 }
 
-TEST_F(HostTest, UnknownCommandsAreIgnoredAndAnInterpreterCanReplaceTheTable) {
+TEST_F(HostTest, UnknownOrFailingCommandsEndInsideTheHost) {
+  host_->DefineCommand("MOVE", [](EmbeddedHost&, const std::vector<std::string>&) {
+    throw HostError(platform::hr::kInvalidArg, "invalid point");
+  });
   Call(Doc(), "SendCommand", {Variant("NOSUCH\r")});
-  host_->RunPendingCommands();
-  EXPECT_EQ(host_->pending_commands(), 0u);
+  Call(Doc(), "SendCommand", {Variant("._move\rPRE\r")});
+  EXPECT_FALSE(Quiescent(App()));
+  EXPECT_FALSE(Quiescent(App())) << "the failing command does not fail the poll";
+  EXPECT_TRUE(Quiescent(App()));
+}
+
+TEST_F(HostTest, AnInterpreterCanReplaceTheCommandTable) {
   std::string seen;
   host_->SetCommandInterpreter([&](EmbeddedHost&, const std::string& text) { seen = text; });
   Call(Doc(), "SendCommand", {Variant("(command \"_-INSERT\")\r")});

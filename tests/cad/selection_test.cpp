@@ -84,6 +84,22 @@ TEST_F(SelectionTest, CrossingFindsCurvesThatTouchTheRectangle) {
   (void)open;
 }
 
+TEST_F(SelectionTest, BlocksThatContainThemselvesAreSelectedByTheirContentsOnce) {
+  auto blocks = Get(Doc(), "Blocks").object();
+  auto a = Call(blocks, "Add", {Pt(0, 0), Variant("A")}).object();
+  auto b = Call(blocks, "Add", {Pt(0, 0), Variant("B")}).object();
+  Call(a, "AddLine", {Pt(0, 0), Pt(10, 0)});
+  for (int i = 0; i < 4; ++i) {
+    Call(a, "InsertBlock", {Pt(0, 0), Variant("B")});
+    Call(b, "InsertBlock", {Pt(0, 0), Variant("A")});
+  }
+  EXPECT_THROW(Call(a, "InsertBlock", {Pt(0, 0), Variant("A")}), platform::HostError);
+  const auto ref = db().InsertBlock("A", {100, 0, 0});
+  auto set = NewSet();
+  EXPECT_EQ(Crossing(*this, set, {105, -1}, {106, 1}), std::vector<std::int64_t>{ref});
+  EXPECT_EQ(Crossing(*this, set, {115, -1}, {116, 1}), std::vector<std::int64_t>{});
+}
+
 TEST_F(SelectionTest, SelectAtPointUsesThePickBoxOfPickboxPixelsAtTheViewScale) {
   // The line runs 30 units above the pick point.
   db().AddLine({-1000, 30, 0}, {1000, 30, 0});
