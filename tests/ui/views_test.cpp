@@ -30,8 +30,9 @@ QApplication& App() {
   static int argc = 1;
   static char name[] = "ui_test";
   static char* argv[] = {name, nullptr};
-  static QApplication app(argc, argv);
-  return app;
+  // Never destroyed: tearing it down among the other statics at exit crashes.
+  static QApplication* app = new QApplication(argc, argv);
+  return *app;
 }
 
 // The program beside a fresh executable path, with both views.
