@@ -182,7 +182,9 @@ class Database {
   std::vector<std::int64_t> Explode(std::int64_t reference_id);
 
   // System variables, raw: no type or range checks, so tests can seed any
-  // value. Unknown names raise HostError. EXTMIN and EXTMAX are computed.
+  // value. Unknown names raise HostError. EXTMIN and EXTMAX are computed from
+  // model space (1e20 and -1e20 on every axis while it is empty). ANGBASE is
+  // kept as set, in degrees, the unit the tool reads it in with AUNITS 0.
   platform::Variant GetVar(std::string_view name) const;
   void SetVar(std::string_view name, platform::Variant value);
   bool HasVar(std::string_view name) const;

@@ -14,7 +14,12 @@ namespace zavin::cad {
 
 class Database;  // the drawing database behind the document object
 
-// One scripted answer of the user at a host prompt.
+// One scripted answer of the user at a host prompt. GetPoint takes the point
+// of a Point or Entity answer. GetEntity takes entity_id, or with id 0 (or a
+// Point answer) the nearest entity under the pick box at (x, y). SelectOnScreen
+// reads answers until Empty (Enter): entity picks add the entity, a pick on
+// empty space opens a window to the next answer's point (left to right:
+// window, right to left: crossing). Cancel, at any prompt, raises HostError.
 struct UserAnswer {
   enum class Kind { Point, Entity, Cancel, Empty } kind = Kind::Point;
   double x = 0, y = 0, z = 0;   // picked point (Point, and the pick point of Entity)
