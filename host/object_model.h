@@ -153,7 +153,7 @@ class Collection : public HostObject {
  public:
   using HostObject::HostObject;
   std::int32_t Count() const { return Get("Count").ToInt32(); }
-  T Item(std::int32_t index) const { return T(GetObject("Item", {Variant(index)})); }
+  T Item(std::int32_t index) const { return T(CallObject("Item", {Variant(index)})); }
 };
 
 class Layer : public HostObject {

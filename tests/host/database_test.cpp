@@ -16,12 +16,7 @@ using ::testing::IsEmpty;
 
 class DatabaseHelperTest : public testing::HostTest {
  protected:
-  std::vector<std::string> TempSets() const {
-    std::vector<std::string> temp;
-    for (const std::string& name : testing::SelectionSetNames(document()))
-      if (platform::UpperAscii(name).starts_with("SSTEMP_")) temp.push_back(name);
-    return temp;
-  }
+  std::vector<std::string> TempSets() const { return testing::TempSelectionSetNames(document()); }
   std::vector<std::string> LayerNames() const {
     std::vector<std::string> names;
     for (const cad::Layer& l : db().layers()) names.push_back(l.name);

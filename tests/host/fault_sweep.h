@@ -4,7 +4,9 @@
 // counts the host calls the command makes, then for every k of them a fresh
 // host fails exactly its k-th call. Whatever fails, the command must end
 // without escaping, put SNAPMODE back and leave no SSTEMP_ selection set.
-// Later command tests add their commands by building a SweepCommand.
+// Later command tests add their commands by building a SweepCommand. Every
+// run resets the platform stand-ins and starts its own host on its own
+// virtual clock, so call it from a plain TEST, not beside a live HostTest host.
 
 #include <functional>
 #include <memory>
@@ -40,10 +42,8 @@ struct SweepReport {
 namespace sweep_detail {
 
 inline std::set<std::string> TempSetNames(const TestHost& t) {
-  std::set<std::string> temp;
-  for (const std::string& name : SelectionSetNames(t.document()))
-    if (platform::UpperAscii(name).starts_with("SSTEMP_")) temp.insert(name);
-  return temp;
+  const std::vector<std::string> names = TempSelectionSetNames(t.document());
+  return {names.begin(), names.end()};
 }
 
 // One run on a fresh host; `fail_at` counts from the first call of the

@@ -54,6 +54,14 @@ inline std::vector<std::string> SelectionSetNames(const Document& document) {
   return names;
 }
 
+// Names of the temporary (SSTEMP_) selection sets, any letter case.
+inline std::vector<std::string> TempSelectionSetNames(const Document& document) {
+  std::vector<std::string> temp;
+  for (const std::string& name : SelectionSetNames(document))
+    if (platform::UpperAscii(name).starts_with("SSTEMP_")) temp.push_back(name);
+  return temp;
+}
+
 // Every test runs on a virtual clock against its own running host.
 class HostTest : public ::testing::Test {
  protected:
