@@ -91,6 +91,7 @@ std::uint32_t EdgeIndex::DiagonalTouches(const TAcadPoint& a, const TAcadPoint& 
     query_ = 1;
   }
   std::uint32_t found = kNone;
+  const TDiagonal diagonal = PrepareDiagonal(a, c);
   // Boxes that do not meet cannot touch (the predicate checks the same first).
   const long double xlo = std::min(a.x, c.x), xhi = std::max(a.x, c.x);
   const long double ylo = std::min(a.y, c.y), yhi = std::max(a.y, c.y);
@@ -103,7 +104,7 @@ std::uint32_t EdgeIndex::DiagonalTouches(const TAcadPoint& a, const TAcadPoint& 
       if (std::max(p.x, q.x) < xlo || std::min(p.x, q.x) > xhi || std::max(p.y, q.y) < ylo ||
           std::min(p.y, q.y) > yhi)
         continue;
-      if (DiagonalTouchesEdge(a, c, p, q)) {
+      if (DiagonalTouchesEdge(diagonal, p, q)) {
         found = e.edge;
         return true;
       }

@@ -100,8 +100,10 @@ bool EdgeGrid::ForEachCell(const TAcadPoint& a, const TAcadPoint& b, F&& f) cons
     return false;
   }
   // Not axis-parallel (distinct columns and rows): walk the columns, taking the
-  // rows the segment spans over each (widened) column, one row more each side.
+  // rows the segment spans over each column widened by the margin; `slack`
+  // covers the rounding of the interpolated heights many times over.
   const long double slope = (b.y - a.y) / (b.x - a.x);
+  const long double slack = margin_ + 1e-15L * ((a.y < 0 ? -a.y : a.y) + (b.y < 0 ? -b.y : b.y));
   for (int c = c0; c <= c1; ++c) {
     long double cx0 = x0_ + c * size_ - margin_;
     long double cx1 = x0_ + (c + 1) * size_ + margin_;
@@ -109,8 +111,8 @@ bool EdgeGrid::ForEachCell(const TAcadPoint& a, const TAcadPoint& b, F&& f) cons
     if (cx1 > xhi) cx1 = xhi;
     const long double ya = a.y + (cx0 - a.x) * slope;
     const long double yb = a.y + (cx1 - a.x) * slope;
-    int lo = Row(ya < yb ? ya : yb) - 1;
-    int hi = Row(ya < yb ? yb : ya) + 1;
+    int lo = Row((ya < yb ? ya : yb) - slack);
+    int hi = Row((ya < yb ? yb : ya) + slack);
     if (lo < r0) lo = r0;
     if (hi > r1) hi = r1;
     for (int r = lo; r <= hi; ++r)

@@ -137,27 +137,30 @@ namespace {
 
 bool Before(const TAcadPoint& p, const TAcadPoint& q) { return p.x < q.x || (p.x == q.x && p.y < q.y); }
 
-bool TouchesAwayFromEnds(const TAcadPoint& a, const TAcadPoint& c, const TAcadPoint& e0,
-                         const TAcadPoint& e1);
-
 }  // namespace
+
+TDiagonal PrepareDiagonal(const TAcadPoint& a, const TAcadPoint& c) {
+  // Where an edge meets the diagonal is rounded differently from each end;
+  // a fixed order of the ends makes a-c and c-a the same question.
+  const bool swap = Before(c, a);
+  const TAcadPoint& first = swap ? c : a;
+  const TAcadPoint& second = swap ? a : c;
+  return {first, second, geometry::Distance2D(first, second)};
+}
 
 bool DiagonalTouchesEdge(const TAcadPoint& a, const TAcadPoint& c, const TAcadPoint& e0,
                          const TAcadPoint& e1) {
-  // The rounding of where they meet depends on the order of the ends; fixing
-  // the order makes the answer the same for a-c and c-a, and either edge way.
-  const bool swapDiagonal = Before(c, a);
-  const bool swapEdge = Before(e1, e0);
-  return TouchesAwayFromEnds(swapDiagonal ? c : a, swapDiagonal ? a : c, swapEdge ? e1 : e0,
-                             swapEdge ? e0 : e1);
+  return DiagonalTouchesEdge(PrepareDiagonal(a, c), e0, e1);
 }
 
-namespace {
-
-bool TouchesAwayFromEnds(const TAcadPoint& a, const TAcadPoint& c, const TAcadPoint& e0,
-                         const TAcadPoint& e1) {
-  const long double len = geometry::Distance2D(a, c);
+bool DiagonalTouchesEdge(const TDiagonal& d, const TAcadPoint& e0in, const TAcadPoint& e1in) {
+  const TAcadPoint& a = d.a;
+  const TAcadPoint& c = d.c;
+  const long double len = d.length;
   if (!(len > 2 * kEndTolerance)) return false;
+  const bool swapEdge = Before(e1in, e0in);
+  const TAcadPoint& e0 = swapEdge ? e1in : e0in;
+  const TAcadPoint& e1 = swapEdge ? e0in : e1in;
   if (!RangesMeet(a.x, c.x, e0.x, e1.x) || !RangesMeet(a.y, c.y, e0.y, e1.y)) return false;
   const int o1 = Orientation(a, c, e0);
   const int o2 = Orientation(a, c, e1);
@@ -191,8 +194,6 @@ bool TouchesAwayFromEnds(const TAcadPoint& a, const TAcadPoint& c, const TAcadPo
   const long double t = s0 + s1 > 0 ? s0 / (s0 + s1) : 0.5L;
   return farFromEnds(TAcadPoint{e0.x + t * (e1.x - e0.x), e0.y + t * (e1.y - e0.y), 0});
 }
-
-}  // namespace
 
 double CornerDeviation(const TAcadPoint& u, const TAcadPoint& v, const TAcadPoint& z) {
   return std::fabs(geometry::AngleAtVertex(u, v, z) - std::numbers::pi / 3);

@@ -37,6 +37,15 @@ bool SegmentsTouch(const TAcadPoint& a, const TAcadPoint& b, const TAcadPoint& c
 bool DiagonalTouchesEdge(const TAcadPoint& a, const TAcadPoint& c, const TAcadPoint& e0,
                          const TAcadPoint& e1);
 
+// The same with the diagonal prepared once for many edges.
+struct TDiagonal {
+  TAcadPoint a;  // ends in a fixed order, so that a-c and c-a round alike
+  TAcadPoint c;
+  long double length;
+};
+TDiagonal PrepareDiagonal(const TAcadPoint& a, const TAcadPoint& c);
+bool DiagonalTouchesEdge(const TDiagonal& d, const TAcadPoint& e0, const TAcadPoint& e1);
+
 // |corner angle at v between u and z - 60°|, the candidate measure.
 double CornerDeviation(const TAcadPoint& u, const TAcadPoint& v, const TAcadPoint& z);
 
