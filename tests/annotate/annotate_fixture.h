@@ -3,6 +3,7 @@
 // An embedded host with the default text layer, and views of its drawing for
 // the annotation writer tests.
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,16 @@
 namespace zavin::annotate::testing {
 
 inline constexpr double kPi = 3.14159265358979323846;
+
+struct DrawnLine {
+  cad::Point3 start, end;
+  std::string layer;
+  friend bool operator==(const DrawnLine&, const DrawnLine&) = default;
+  friend std::ostream& operator<<(std::ostream& os, const DrawnLine& l) {
+    return os << "(" << l.start.x << "," << l.start.y << ")-(" << l.end.x << "," << l.end.y
+              << ") " << l.layer;
+  }
+};
 
 class AnnotateTest : public host::testing::HostTest {
  protected:
@@ -32,6 +43,15 @@ class AnnotateTest : public host::testing::HostTest {
     EXPECT_EQ(texts.size(), 1u);
     static const cad::TextData none;
     return texts.empty() ? none : *texts.front()->as<cad::TextData>();
+  }
+
+  std::vector<DrawnLine> Lines() const {
+    std::vector<DrawnLine> out;
+    for (const cad::Entity* e : Of(cad::EntityKind::Line)) {
+      const cad::LineData& l = *e->as<cad::LineData>();
+      out.push_back({l.start, l.end, e->layer});
+    }
+    return out;
   }
 
   std::vector<std::string> TextStrings() const {

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <ostream>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -18,33 +17,16 @@ namespace zavin::annotate {
 namespace {
 
 using geometry::TAcadPoint;
+using testing::DrawnLine;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
 constexpr TAcadPoint kP0{0, 0, 0}, kP1{4000, 0, 0}, kP2{0, 3000, 0};
 
-struct DrawnLine {
-  cad::Point3 start, end;
-  std::string layer;
-  friend bool operator==(const DrawnLine&, const DrawnLine&) = default;
-  friend std::ostream& operator<<(std::ostream& os, const DrawnLine& l) {
-    return os << "(" << l.start.x << "," << l.start.y << ")-(" << l.end.x << "," << l.end.y
-              << ") " << l.layer;
-  }
-};
-
 class SegmentTest : public testing::AnnotateTest {
  protected:
   SegmentTest() { db().AddLayer("H_HEN"); }
 
-  std::vector<DrawnLine> Lines() const {
-    std::vector<DrawnLine> out;
-    for (const cad::Entity* e : Of(cad::EntityKind::Line)) {
-      const cad::LineData& l = *e->as<cad::LineData>();
-      out.push_back({l.start, l.end, e->layer});
-    }
-    return out;
-  }
   bool Draw(TAcadPoint p, TAcadPoint q, bool check) {
     return DrawSegment(document(), p, q, "H_HEN", check, record_);
   }
@@ -83,14 +65,6 @@ class DriverTest : public testing::AnnotateTest {
     return AnnotateTriangle(document(), p0, p1, p2, method, {}, settings_, number, record_);
   }
 
-  std::vector<DrawnLine> Lines() const {
-    std::vector<DrawnLine> out;
-    for (const cad::Entity* e : Of(cad::EntityKind::Line)) {
-      const cad::LineData& l = *e->as<cad::LineData>();
-      out.push_back({l.start, l.end, e->layer});
-    }
-    return out;
-  }
   // Text strings with their layer and anchor, for a whole-drawing check.
   std::vector<std::string> TextSummary() const {
     std::vector<std::string> out;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <stdexcept>
 
+#include "annotate/marker.h"
 #include "tests/annotate/annotate_fixture.h"
 
 namespace zavin::annotate {
@@ -62,14 +63,19 @@ TEST_F(SideLabelTest, LabelStandsOnTheMidpointReadingLeftToRightOrUp) {
 
 // With ANGDIR 0 and ANGBASE 90 a label once got angleBase + θ while the number
 // got -angleBase: the label came out turned half a turn against the number.
-TEST_F(SideLabelTest, LabelsAndNumbersShareTheAngleFrame) {
+TEST_F(SideLabelTest, LabelOnAnEastSideTurnsLikeTheUprightNumber) {
   for (const host::AngleSettings angles :
        {host::AngleSettings{kPi / 2, 0}, host::AngleSettings{kPi / 2, 1},
         host::AngleSettings{0.3, 0}, host::AngleSettings{0.3, 1}}) {
     SCOPED_TRACE(angles.angle_base + 10 * angles.angle_direction);
-    // An east-pointing side reads at world angle 0, as an upright number does.
-    EXPECT_DOUBLE_EQ(TextRotation(ReadingAngle({0, 0, 0}, {1, 0, 0}), angles),
-                     TextRotation(0, angles));
+    Restart();
+    ASSERT_TRUE(Label({0, 0, 0}, {10000, 0, 0}, false, angles));
+    ThreeSideNumberMarker(document(), {0, 0, 0}, {10000, 0, 0}, {0, 8000, 0}, 1, MarkerStyle{},
+                          angles, record_);
+    const auto texts = Texts();
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_DOUBLE_EQ(texts[0]->as<cad::TextData>()->rotation,
+                     texts[1]->as<cad::TextData>()->rotation);
   }
 }
 
