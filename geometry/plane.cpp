@@ -93,7 +93,9 @@ bool SamePoint(TAcadPoint p, TAcadPoint q, double tolerance) {
 
 double AngleAtVertex(TAcadPoint p, TAcadPoint vertex, TAcadPoint q) {
   const double d = static_cast<double>(std::fabs(DirectionAngle(vertex, p) - DirectionAngle(vertex, q)));
-  return d > kPiD ? static_cast<double>(kTwoPi - d) : d;
+  // The fold stays in doubles: 2π − d in extended precision would put a folded
+  // right angle one step above an unfolded one and break ties between corners.
+  return d > kPiD ? kTwoPiD - d : d;
 }
 
 TAcadPoint MidPoint(TAcadPoint a, TAcadPoint b) {

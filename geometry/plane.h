@@ -18,6 +18,7 @@ inline constexpr long double kTwoPi = 6.283185307179586476925286766559005768L;
 inline constexpr double kHalfPiD = 1.570796326794896619231321691639751442;
 inline constexpr double kPiD = 3.141592653589793238462643383279502884;
 inline constexpr double kThreeHalfPiD = 4.712388980384689857693965074919254326;
+inline constexpr double kTwoPiD = 6.283185307179586476925286766559005768;
 
 // Absolute tolerances in drawing units.
 inline constexpr long double kAxisSnapTolerance = 1e-5L;      // DirectionAngle

@@ -188,6 +188,8 @@ TEST(AngleAtVertex, IsTheInnerAngle) {
   EXPECT_NEAR(AngleAtVertex({1, -0.1L}, o, {1, 0.1L}), 2 * std::atan(0.1), 1e-15);
   EXPECT_DOUBLE_EQ(AngleAtVertex({1, 0}, o, {-1, 0}), kPiD);
   EXPECT_DOUBLE_EQ(AngleAtVertex({0, 1}, o, {0, 1}), 0);
+  // A folded right angle (directions 3π/2 and 0) ties exactly with an unfolded one.
+  EXPECT_EQ(AngleAtVertex({0, -1}, o, {1, 0}), AngleAtVertex({-1, 0}, o, {0, -1}));
 }
 
 // The incenter from the bisectors must match the side-weighted vertex mean.
