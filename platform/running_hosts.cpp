@@ -63,6 +63,11 @@ ObjectRef GetActiveObject(const Clsid& clsid) {
   throw HostError(hr::kUnavailable, "operation unavailable: no running instance of " + clsid.value);
 }
 
-void ResetRunningHosts() { TheRegistry() = Registry{}; }
+void ResetRunningHosts() {
+  // Cookies stay unique across a reset, like window handles.
+  const std::uint32_t next = TheRegistry().next_cookie;
+  TheRegistry() = Registry{};
+  TheRegistry().next_cookie = next;
+}
 
 }  // namespace zavin::platform

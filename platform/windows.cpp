@@ -129,7 +129,11 @@ void keybd_event(std::uint8_t vk, std::uint8_t /*scan*/, std::uint32_t flags,
 void SetForegroundRefused(bool refuse) { TheDesktop().refuse_foreground = refuse; }
 
 void ResetWindows() {
+  // Handles are never reused, not even across a reset: an object that outlives
+  // the reset must not close a window created after it.
+  const Hwnd next = TheDesktop().next;
   TheDesktop() = Desktop{};
+  TheDesktop().next = next;
   DiscardWindowMessages(kNoWindow);
 }
 

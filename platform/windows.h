@@ -11,8 +11,8 @@ namespace zavin::platform {
 // foreground window and keyboard input sent to it. Process-wide state for
 // the one user-interface thread; not thread-safe.
 
-// A window handle; 0 is no window. Handles count up from 1 (again after
-// ResetWindows).
+// A window handle; 0 is no window. Handles count up from 1 and are never
+// reused, not even after ResetWindows.
 using Hwnd = std::int64_t;
 inline constexpr Hwnd kNoWindow = 0;
 

@@ -109,7 +109,7 @@ TEST_F(LinkTest, ConnectHostStoresTheRunningApplicationOrRaises) {
 }
 
 TEST_F(LinkTest, ActivateHostRestoresRaisesAndPressesEscOnlyWhenForeground) {
-  const std::string h = std::to_string(host().hwnd());
+  const std::string h = "#";  // the host window's handle, filled in per case
   const std::vector<std::string> raise = {"SetForegroundWindow " + h, "GetForegroundWindow"};
   const std::vector<std::string> esc = {"keybd_event 27 down", "Sleep 5", "keybd_event 27 up",
                                         "Sleep 200"};
@@ -145,7 +145,10 @@ TEST_F(LinkTest, ActivateHostRestoresRaisesAndPressesEscOnlyWhenForeground) {
 
     ActivateHost(link);
 
-    EXPECT_THAT(platform::PlatformCallLog(), ElementsAreArray(c.log));
+    std::vector<std::string> expected = c.log;
+    for (std::string& line : expected)
+      if (line.ends_with(" #")) line.replace(line.size() - 1, 1, std::to_string(hwnd));
+    EXPECT_THAT(platform::PlatformCallLog(), ElementsAreArray(expected));
     EXPECT_EQ(host().escape_count(), c.escapes);
     EXPECT_FALSE(platform::IsIconic(hwnd));
     EXPECT_EQ(clock_->slept_total() - before, (c.minimized ? 500 : 0) + (c.escapes ? 205 : 0));

@@ -127,14 +127,18 @@ TEST_F(WindowsTest, DestroyingAWindowDropsItsMessagesAndItsForeground) {
   EXPECT_THAT(PendingMessageNames(), ElementsAre("tool click"));
 }
 
-TEST_F(WindowsTest, ResetNumbersWindowsFromOneAgain) {
+TEST_F(WindowsTest, ResetNeverReusesAHandle) {
   SetForegroundRefused(true);
   ResetWindows();
   EXPECT_FALSE(IsWindow(tool_));
-  const Hwnd first = CreateWindow("again");
-  EXPECT_EQ(first, 1);
-  EXPECT_EQ(WindowTitle(first), "again");
-  EXPECT_TRUE(SetForegroundWindow(first));  // the refusal was reset too
+  const Hwnd fresh = CreateWindow("again");
+  EXPECT_NE(fresh, tool_);
+  EXPECT_NE(fresh, host_);
+  // An object that outlived the reset closes its own, stale handle only.
+  EXPECT_FALSE(DestroyWindow(tool_));
+  EXPECT_FALSE(DestroyWindow(host_));
+  EXPECT_EQ(WindowTitle(fresh), "again");
+  EXPECT_TRUE(SetForegroundWindow(fresh));  // the refusal was reset too
 }
 
 TEST(CallLogTest, KeepsOnlyTheNewestEntries) {
