@@ -7,32 +7,11 @@
 #include "host/command_frame.h"
 #include "host/link.h"
 #include "platform/message_box.h"
+#include "shell/command_support.h"
 #include "shell/program.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 #include "ui/target_cad_dialog.h"
-
-namespace {
-
-using zavin::shell::CommandHandler;
-using zavin::shell::TButton;
-using zavin::shell::TForm1;
-
-// A command whose module has not been filled in yet still runs the frame,
-// so without a host it ends at F1 like every other command.
-void FillEmptyCommandSlots(TForm1& form) {
-  const CommandHandler frame_only = [](TForm1& f, TButton&) {
-    f.Frame.Run(zavin::host::FrameSteps(), [](const zavin::host::Document&, zavin::host::CommandContext&) {});
-  };
-  auto& c = form.Commands;
-  for (CommandHandler* slot : {&c.Button1Click, &c.Button2Click, &c.Button3Click, &c.Button4Click, &c.Button5Click,
-                               &c.Button8Click, &c.Button9Click, &c.Button10Click, &c.Button11Click,
-                               &c.Button13Click}) {
-    if (!*slot) *slot = frame_only;
-  }
-}
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -47,7 +26,8 @@ int main(int argc, char** argv) {
 
   zavin::shell::TZavinProgram program(std::move(options));
   program.Start();
-  FillEmptyCommandSlots(program.Form1());
+  zavin::shell::CommandState commands;
+  zavin::shell::InstallCommands(program.Form1(), commands);
 
   zavin::ui::MainWindowView window(program.Form1());
   zavin::ui::TargetCADDialogView dialog(program.TargetCADForm(), &window);
