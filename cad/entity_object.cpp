@@ -21,6 +21,22 @@ namespace {
 
 bool IsPointCode(std::int64_t code) { return code >= 1010 && code <= 1013; }
 
+// A text's Rotation is given and reported in the drawing's angle frame:
+// measured from ANGBASE (kept in degrees), clockwise when ANGDIR is 1. The
+// database holds the absolute counter-clockwise angle from +x.
+double AngleBaseRadians(const Database& db) {
+  return db.GetVar("ANGBASE").ToDouble() * std::numbers::pi / 180.0;
+}
+bool ClockwiseFrame(const Database& db) { return db.GetVar("ANGDIR").ToInt32() == 1; }
+double AbsoluteFromFrame(const Database& db, double value) {
+  const double base = AngleBaseRadians(db);
+  return ClockwiseFrame(db) ? base - value : base + value;
+}
+double FrameFromAbsolute(const Database& db, double absolute) {
+  const double base = AngleBaseRadians(db);
+  return ClockwiseFrame(db) ? base - absolute : absolute - base;
+}
+
 // One value of an extended-data item, checked against its group code and
 // stored in the form GetXdata returns it.
 Variant XdataValue(std::int64_t code, const Variant& v) {
@@ -323,10 +339,10 @@ class EntityObject : public HostObject {
           return Variant();
         });
     AddProperty(
-        "Rotation", [this](Args) { return Variant(D<TextData>().rotation); },
+        "Rotation", [this](Args) { return Variant(FrameFromAbsolute(core_->db, D<TextData>().rotation)); },
         [this](Args a) {
           platform::RequireArgs(a, 1, 1);
-          D<TextData>().rotation = ArgReal(a[0]);
+          D<TextData>().rotation = AbsoluteFromFrame(core_->db, ArgReal(a[0]));
           NormalizeText(D<TextData>());
           return Variant();
         });

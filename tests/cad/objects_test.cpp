@@ -101,6 +101,42 @@ TEST_F(ObjectsTest, TextAlignmentPointIsTheAnchorForNonLeftAlignments) {
   EXPECT_THROW(Put(text, "Alignment", Variant(std::int32_t{15})), HostError);
 }
 
+// Text Rotation goes through the drawing's angle frame: ANGBASE (degrees) is
+// added, and ANGDIR 1 measures clockwise. The database keeps the absolute
+// counter-clockwise angle, so a label on a side at 45 degrees given -pi/4 in a
+// clockwise frame still lies along the side.
+TEST_F(ObjectsTest, TextRotationIsTakenAndReportedInTheDrawingsAngleFrame) {
+  constexpr double kPi = std::numbers::pi;
+  const struct {
+    const char* name;
+    double angbase_deg;
+    std::int16_t angdir;
+    double value, absolute;
+  } cases[] = {
+      {"default frame", 0, 0, kPi / 6, kPi / 6},
+      {"clockwise, side at 45", 0, 1, -kPi / 4, kPi / 4},
+      {"base 90", 90, 0, -kPi / 2, 0},
+      {"clockwise, base 90", 90, 1, kPi / 2, 0},
+      {"clockwise, base 30", 30, 1, -kPi / 3, kPi / 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    db().SetVar("ANGBASE", Variant(c.angbase_deg));
+    db().SetVar("ANGDIR", Variant(c.angdir));
+    auto text = Call(ModelSpace(), "AddText", {Variant("7.07"), Pt(0, 0), Variant(300.0)}).object();
+    const std::int64_t id = Get(text, "ObjectID").ToInt64();
+    Put(text, "Rotation", Variant(c.value));
+    EXPECT_NEAR(db().Find(id)->as<TextData>()->rotation, c.absolute, 1e-12);
+    EXPECT_NEAR(Get(text, "Rotation").ToDouble(), c.value, 1e-12);
+
+    // Rotate turns counter-clockwise in absolute terms whatever the frame.
+    Call(text, "Rotate", {Pt(0, 0), Variant(kPi / 2)});
+    EXPECT_NEAR(db().Find(id)->as<TextData>()->rotation, c.absolute + kPi / 2, 1e-12);
+    EXPECT_NEAR(Get(text, "Rotation").ToDouble(), c.angdir == 1 ? c.value - kPi / 2 : c.value + kPi / 2,
+                1e-12);
+  }
+}
+
 TEST_F(ObjectsTest, EntitiesReportTheirKindsAndErasedOnesRaise) {
   auto ms = ModelSpace();
   struct Case {
