@@ -1,6 +1,5 @@
 #include "annotate/driver.h"
 
-#include <algorithm>
 #include <stdexcept>
 
 #include "annotate/lines.h"
@@ -16,6 +15,7 @@ int AnnotateTriangle(const host::Document& document, const TAcadPoint& p0, const
                      const TAcadPoint& p2, AreaMethod method, const host::AngleSettings& angles,
                      const AnnotationSettings& settings, int number,
                      CreatedObjectRecord& record) {
+  if (!NumberFits(number)) throw std::out_of_range("the number field is at its top");
   // The marker would fail last; a triangle it cannot number gets nothing.
   const geometry::TBaseAndFoot decomposition = geometry::BaseAndFoot(p0, p1, p2);
   const bool numberable = method == AreaMethod::ThreeSide
@@ -36,12 +36,12 @@ int AnnotateTriangle(const host::Document& document, const TAcadPoint& p0, const
   } else {
     const geometry::TBaseAndFoot& d = decomposition;
     SideLengthLabel(document, d.A, d.B, labels, angles, true, record);
-    SideLengthLabel(document, d.C, d.H, labels, angles, true, record);
+    SideLengthLabel(document, d.C, d.H, labels, angles, false, record);
     host::EnsureLayer(document, settings.heightLayer);
     DrawHeightLine(document, d, settings.heightLayer, record);
     BaseHeightNumberMarker(document, p0, p1, p2, d, number, marker, angles, record);
   }
-  return std::clamp(number + 1, kMinNumber, kMaxNumber);
+  return number + 1;
 }
 
 }  // namespace zavin::annotate

@@ -19,7 +19,11 @@ enum class AreaMethod : int { ThreeSide = 0, BaseHeight = 1 };
 
 // Range of the No. field.
 inline constexpr int kMinNumber = 1;
-inline constexpr int kMaxNumber = 1000;
+inline constexpr int kMaxNumber = 9999;
+
+// True when `number` may be written: its successor still fits the field, so
+// the next triangle never repeats it.
+inline constexpr bool NumberFits(int number) { return number >= kMinNumber && number < kMaxNumber; }
 
 // What the tool window holds for an annotation, read when the command runs.
 struct AnnotationSettings {
@@ -40,10 +44,12 @@ struct AnnotationSettings {
 // Draws the sides P0-P2 and P1-P2 unless already there, labels the sides
 // (three-side) or the base and height with the height line (base-and-height),
 // and writes the marker numbered `number`. Layers are made sure to exist
-// before they are used. Returns the number for the next triangle (number + 1,
-// at most kMaxNumber); on an error nothing is returned, so the number is not
-// used up. A triangle with collinear vertices raises std::invalid_argument
-// before anything is written.
+// before they are used. The height label is written without the neighbour
+// check: a height is never shared, and in a flat triangle the base label lies
+// in its zone. Returns the number for the next triangle (number + 1); on an
+// error nothing is returned, so the number is not used up. A triangle with
+// collinear vertices raises std::invalid_argument and a number that does not
+// fit (NumberFits) std::out_of_range, both before anything is written.
 int AnnotateTriangle(const host::Document& document, const geometry::TAcadPoint& p0,
                      const geometry::TAcadPoint& p1, const geometry::TAcadPoint& p2,
                      AreaMethod method, const host::AngleSettings& angles,

@@ -1,5 +1,6 @@
 #include "shell/form1.h"
 
+#include "annotate/driver.h"
 #include "shell/settings_file.h"
 
 namespace zavin::shell {
@@ -25,7 +26,7 @@ TForm1::TForm1(TForm1Environment env)
       RadioGroup1(hub_, "RadioGroup1", "求積", {"ｻﾞﾋﾞﾝ", "三斜"}, 0),
       SpeedButton4(hub_, "SpeedButton4", "CAD"),
       Edit16(hub_, "Edit16", "1"),
-      UpDown4(hub_, "UpDown4", 1, 1000, 1, &Edit16),
+      UpDown4(hub_, "UpDown4", 1, annotate::kMaxNumber, 1, &Edit16),
       Button4(hub_, "Button4", "最大", "図面内の番号の最大値を得る"),
       Button12(hub_, "Button12", "分割", "閉鎖領域内を１点指示すると、三角形に自動分割"),
       Button13(hub_, "Button13", "群選択", "分割された線分をすべて選ぶと、三角形群を取得し、長さを記入"),

@@ -136,8 +136,21 @@ TEST_F(DriverTest, EverythingWrittenIsRecordedWhileRecording) {
   EXPECT_EQ(record_.CreatedObjectIds, created);
 }
 
-TEST_F(DriverTest, NumberStopsAtTheTopOfTheField) {
-  EXPECT_EQ(Annotate(AreaMethod::ThreeSide, kP0, kP1, kP2, kMaxNumber), kMaxNumber);
+TEST_F(DriverTest, NumberWhoseSuccessorPassesTheFieldWritesNothing) {
+  EXPECT_EQ(Annotate(AreaMethod::ThreeSide, kP0, kP1, kP2, kMaxNumber - 1), kMaxNumber);
+  Restart();
+  for (AreaMethod method : {AreaMethod::ThreeSide, AreaMethod::BaseHeight}) {
+    EXPECT_THROW(Annotate(method, kP0, kP1, kP2, kMaxNumber), std::out_of_range);
+    EXPECT_TRUE(db().model_space().empty());
+  }
+}
+
+TEST_F(DriverTest, FlatTriangleKeepsItsHeightLabelBesideTheBaseLabel) {
+  // The base label at (5000, 0) lies inside the height's neighbour zone.
+  Restart();
+  db().AddLine({0, 0, 0}, {10000, 0, 0});
+  Annotate(AreaMethod::BaseHeight, {0, 0, 0}, {10000, 0, 0}, {5000, 1000, 0});
+  EXPECT_THAT(TextStrings(), ElementsAre("10.00", "1.00", "5"));
 }
 
 TEST_F(DriverTest, CollinearTriangleWritesNothing) {
