@@ -62,7 +62,16 @@ void WaitHostIdle(const Application& app, HostKind kind, std::int64_t interval_m
 AngleSettings ReadAngleSettings(const Document& document) {
   const std::int32_t units = document.GetVariable("AUNITS").ToInt32();
   const bool valid_units = units >= 0 && units <= 4;
-  const auto restore_units = [&] { document.SetVariable("AUNITS", static_cast<std::int16_t>(units)); };
+  // Like the other clean-up steps, the write-back is tried a second time when
+  // the host fails it: the user's angle unit must not stay 0.
+  const auto restore_units = [&] {
+    const platform::Variant value(static_cast<std::int16_t>(units));
+    try {
+      document.SetVariable("AUNITS", value);
+    } catch (const platform::HostError&) {
+      document.SetVariable("AUNITS", value);
+    }
+  };
 
   AngleSettings s;
   try {

@@ -36,23 +36,6 @@ std::optional<TAcadPoint> NearerApex(const TAcadPoint& p0, const TAcadPoint& p1,
   return NearerCandidate(*pair, p);
 }
 
-// ReadAngleSettings, with AUNITS written back once more when the read ends in
-// an error: its own write-back can be the call that fails, and the user's
-// angle unit must not stay 0.
-host::AngleSettings ReadAngleFrame(const host::Document& document) {
-  const platform::Variant units = document.GetVariable("AUNITS");
-  try {
-    return host::ReadAngleSettings(document);
-  } catch (const platform::HostError&) {
-    try {
-      if (document.GetVariable("AUNITS").ToInt32() != units.ToInt32())
-        document.SetVariable("AUNITS", units);
-    } catch (const platform::HostError&) {
-    }
-    throw;
-  }
-}
-
 }  // namespace
 
 std::optional<ApexPair> ApexCandidates(const TAcadPoint& P, const TAcadPoint& Q, double x, double y) {
@@ -109,7 +92,7 @@ void BaseLineConstruction(const host::Document& document, host::CommandContext& 
     return;
   }
   state.LastTriangle = geometry::TAcadTriangle{S, T, NearerCandidate(*apexes, G)};
-  const host::AngleSettings angles = ReadAngleFrame(document);
+  const host::AngleSettings angles = host::ReadAngleSettings(document);
 
   record.Reset();
   record.RecordCreatedObjects = true;
@@ -144,7 +127,7 @@ void SwapSides(const host::Document& document, host::CommandContext& context,
                const BaseLineParams& params, BaseLineState& state,
                annotate::CreatedObjectRecord& record, BaseLineProgress& progress) {
   if (!state.LastTriangle) return;
-  const host::AngleSettings angles = ReadAngleFrame(document);
+  const host::AngleSettings angles = host::ReadAngleSettings(document);
   const geometry::TAcadTriangle last = *state.LastTriangle;
   const TAcadPoint& P0 = last.p1;
   const TAcadPoint& P1 = last.p2;
