@@ -19,7 +19,7 @@ enum class LengthLabelResult {
 
 // Asks for a line or a lightweight polyline segment and labels it from
 // vertex to vertex, with the neighbour check on, in the drawing's angle
-// frame. A cancelled pick or a host error raises; the command frame ends the
+// frame, on style.layer (added when missing). A cancelled pick or a host error raises; the command frame ends the
 // command then. Nothing of the drawing is changed unless Labelled.
 LengthLabelResult LabelPickedSegment(const host::Document& document, const annotate::LabelStyle& style,
                                      annotate::CreatedObjectRecord& record);
