@@ -5,6 +5,10 @@
 #include <string>
 
 #include "geometry/rounding.h"
+#include "shell/command_base_line.h"
+#include "shell/command_length_label.h"
+#include "shell/command_text_rotation.h"
+#include "shell/command_two_side.h"
 
 namespace zavin::shell {
 
@@ -42,6 +46,10 @@ annotate::AreaMethod AreaMethodOf(const TForm1& form) {
 void InstallCommands(TForm1& form, CommandState& state) {
   // F2: a command that starts ends the pending base-line construction.
   form.OnEndPendingConstruction = [&state] { state.Created.Reset(); };
+  InstallTwoSideCommand(form, state);
+  InstallBaseLineCommands(form, state);
+  InstallTextRotationCommand(form, state);
+  InstallLengthLabelCommand(form, state);
   const CommandHandler frame_only = [](TForm1& f, TButton&) {
     f.Frame.Run(host::FrameSteps(), [](const host::Document&, host::CommandContext&) {});
   };

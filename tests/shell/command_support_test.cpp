@@ -56,5 +56,16 @@ TEST(CommandSupportTest, EndingAPendingConstructionEmptiesTheCreatedRecord) {
   EXPECT_FALSE(form.Button9.Enabled());
 }
 
+TEST(CommandSupportTest, EveryCommandButtonHasAHandler) {
+  TForm1 form;
+  CommandState state;
+  InstallCommands(form, state);
+  const auto& c = form.Commands;
+  for (const CommandHandler* slot :
+       {&c.Button1Click, &c.Button2Click, &c.Button3Click, &c.Button4Click, &c.Button5Click,
+        &c.Button8Click, &c.Button9Click, &c.Button10Click, &c.Button11Click, &c.Button13Click})
+    EXPECT_TRUE(static_cast<bool>(*slot));
+}
+
 }  // namespace
 }  // namespace zavin::shell
