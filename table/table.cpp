@@ -1,0 +1,1 @@
+// Area table: record collection and the table builder.
