@@ -2,6 +2,7 @@
 
 #include <map>
 
+#include "cad/builtin_commands.h"
 #include "cad/command_line.h"
 #include "cad/host_core.h"
 #include "platform/running_hosts.h"
@@ -106,6 +107,10 @@ class Host final : public EmbeddedHost {
 
 }  // namespace
 
-std::shared_ptr<EmbeddedHost> EmbeddedHost::Create() { return std::make_shared<Host>(); }
+std::shared_ptr<EmbeddedHost> EmbeddedHost::Create() {
+  auto host = std::make_shared<Host>();
+  DefineBuiltinCommands(*host);
+  return host;
+}
 
 }  // namespace zavin::cad

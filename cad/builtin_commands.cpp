@@ -1,0 +1,10 @@
+#include "cad/builtin_commands.h"
+
+namespace zavin::cad {
+
+void DefineBuiltinCommands(EmbeddedHost& host) {
+  DefineBoundaryCommand(host);
+  DefineInsertCommand(host);
+}
+
+}  // namespace zavin::cad

@@ -1,0 +1,8 @@
+#include "cad/builtin_commands.h"
+#include "cad/embedded_host.h"
+
+namespace zavin::cad {
+
+void DefineInsertCommand(EmbeddedHost& /*host*/) {}
+
+}  // namespace zavin::cad
