@@ -1,7 +1,10 @@
 #include "shell/command_base_line.h"
 
 #include <memory>
+#include <string>
 
+#include "annotate/driver.h"
+#include "capture/two_side.h"
 #include "host/link.h"
 #include "platform/message_box.h"
 #include "tools/base_line.h"
@@ -40,11 +43,19 @@ void Button1Click(TForm1& form, CommandState& state, tools::BaseLineState& const
   // No F2: this command starts the construction others end; no F6 either.
   form.Frame.Run(host::FrameSteps(), [&](const host::Document& document, host::CommandContext& context) {
     const tools::BaseLineParams params = ReadParams(form, true);
+    if (!annotate::NumberFits(params.number)) {
+      progress.end = tools::BaseLineEnd::NumberExhausted;
+      return;
+    }
     tools::BaseLineConstruction(document, context, params, construction, state.Created, progress);
   });
   ApplyProgress(form, progress);
-  if (progress.end == tools::BaseLineEnd::CannotForm) {
-    platform::MessageBoxW(form.Handle(), kCannotFormText, kCannotFormCaption, platform::MB_OK);
+  if (progress.end == tools::BaseLineEnd::CannotForm ||
+      progress.end == tools::BaseLineEnd::NumberExhausted) {
+    const std::string text = progress.end == tools::BaseLineEnd::CannotForm
+                                 ? std::string(kCannotFormText)
+                                 : std::string(capture::kNumberExhaustedText);
+    platform::MessageBoxW(form.Handle(), text, kCannotFormCaption, platform::MB_OK);
     host::BringHostToFront(form.Link);
   }
 }

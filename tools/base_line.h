@@ -50,6 +50,7 @@ struct BaseLineParams {
 enum class BaseLineEnd {
   NotRun,       // ended before it decided (pick not a segment, host gone, error)
   CannotForm,   // the lengths form no triangle on the base: the caller tells the user
+  NumberExhausted,  // the No. field is at its top: the caller tells the user
   NoApex,       // no apex for the indicated side; nothing changed
   Built,        // the triangle was annotated
 };

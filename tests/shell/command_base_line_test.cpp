@@ -124,6 +124,18 @@ TEST_F(BaseLineCommandTest, LengthsThatFormNoTriangleShowTheMessageAndDrawNothin
   EXPECT_EQ(form_.Edit16.Text(), "1");
 }
 
+TEST_F(BaseLineCommandTest, NumberFieldAtItsTopShowsTheMessageBeforeAnyPick) {
+  form_.Edit16.SetText("9999");
+  const std::size_t entities = db().model_space().size();
+  Construct(100, 3000);
+  ASSERT_EQ(boxes_->boxes().size(), 1u);
+  EXPECT_EQ(boxes_->boxes()[0].text, "番号が上限の 9999 を超えます．");
+  EXPECT_EQ(boxes_->boxes()[0].owner, form_.Handle());
+  EXPECT_EQ(db().model_space().size(), entities);
+  EXPECT_FALSE(form_.Button9.Enabled());
+  EXPECT_EQ(form_.Edit16.Text(), "9999");
+}
+
 TEST_F(BaseLineCommandTest, FailedConstructionLeavesThePendingOneToTheExchange) {
   Construct(100, 3000);
   const std::vector<std::int64_t> recorded = state_.Created.CreatedObjectIds;
