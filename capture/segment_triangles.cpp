@@ -1,0 +1,143 @@
+#include "capture/segment_triangles.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <unordered_map>
+
+#include "geometry/plane.h"
+
+namespace zavin::capture {
+
+using geometry::TAcadLine;
+using geometry::TAcadPoint;
+using geometry::TAcadTriangle;
+
+namespace {
+
+// Twice the tolerance: two coordinates less than a tolerance apart land in
+// the same or adjacent cells even after the rounding of the division.
+constexpr long double kCellSize = 2.0L * kSegmentJoinTolerance;
+// Far-away cells are folded onto the border; the exact tests still decide.
+constexpr long double kCellLimit = 4.0e18L;
+
+struct Cell {
+  std::int64_t x;
+  std::int64_t y;
+  friend bool operator==(const Cell&, const Cell&) = default;
+};
+
+struct CellHash {
+  std::size_t operator()(const Cell& c) const noexcept {
+    const std::uint64_t h = static_cast<std::uint64_t>(c.x) * 0x9E3779B97F4A7C15ull ^
+                            (static_cast<std::uint64_t>(c.y) + 0x632BE59BD9B4E019ull);
+    return static_cast<std::size_t>(h ^ (h >> 29));
+  }
+};
+
+std::int64_t CellIndex(long double v) {
+  const long double c = std::floor(v / kCellSize);
+  return static_cast<std::int64_t>(std::clamp(c, -kCellLimit, kCellLimit));
+}
+
+bool Finite(const TAcadPoint& p) { return std::isfinite(p.x) && std::isfinite(p.y); }
+
+// End e (0: st, 1: ed) of segment k is end point 2k + e.
+const TAcadPoint& End(std::span<const TAcadLine> s, std::size_t point) {
+  return point % 2 == 0 ? s[point / 2].st : s[point / 2].ed;
+}
+
+// For every end point, the end points in its own and the eight surrounding
+// cells, ascending: a superset of those that meet it by either test.
+std::vector<std::vector<std::uint32_t>> Neighbourhoods(std::span<const TAcadLine> s) {
+  const std::size_t n = 2 * s.size();
+  std::unordered_map<Cell, std::vector<std::uint32_t>, CellHash> grid;
+  grid.reserve(n);
+  std::vector<Cell> cells(n);
+  for (std::size_t p = 0; p < n; ++p) {
+    const TAcadPoint& e = End(s, p);
+    if (!Finite(e)) continue;
+    cells[p] = {CellIndex(e.x), CellIndex(e.y)};
+    grid[cells[p]].push_back(static_cast<std::uint32_t>(p));
+  }
+  std::vector<std::vector<std::uint32_t>> near(n);
+  for (std::size_t p = 0; p < n; ++p) {
+    if (!Finite(End(s, p))) continue;
+    std::vector<std::uint32_t>& out = near[p];
+    for (std::int64_t dx = -1; dx <= 1; ++dx)
+      for (std::int64_t dy = -1; dy <= 1; ++dy) {
+        // Border cells have no neighbour beyond the limit; the wrap-free sum
+        // just finds nothing there.
+        const Cell c{cells[p].x + dx, cells[p].y + dy};
+        if (auto it = grid.find(c); it != grid.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+      }
+    std::sort(out.begin(), out.end());
+  }
+  return near;
+}
+
+}  // namespace
+
+std::vector<TAcadTriangle> FindSegmentTriangles(std::span<const TAcadLine> s) {
+  std::vector<TAcadTriangle> found;
+  const std::size_t t = s.size();
+  if (t < 3) return found;
+  const std::vector<std::vector<std::uint32_t>> near = Neighbourhoods(s);
+  const auto meets = [](const TAcadPoint& a, const TAcadPoint& b) {
+    return geometry::Distance2D(a, b) < kSegmentJoinTolerance;
+  };
+  const auto same = [](const TAcadPoint& a, const TAcadPoint& b) {
+    return geometry::SamePoint(a, b, kSegmentJoinTolerance);
+  };
+
+  std::vector<std::size_t> partners, closers;
+  for (std::size_t u = 0; u + 2 < t; ++u) {
+    // Second sides: segments after u, up to t - 2, with an end near either end of u.
+    partners.clear();
+    for (std::size_t e = 0; e < 2; ++e)
+      for (std::uint32_t q : near[2 * u + e]) {
+        const std::size_t j = q / 2;
+        if (j > u && j + 1 < t) partners.push_back(j);
+      }
+    std::sort(partners.begin(), partners.end());
+    partners.erase(std::unique(partners.begin(), partners.end()), partners.end());
+
+    for (std::size_t j : partners) {
+      const TAcadLine& a = s[u];
+      const TAcadLine& b = s[j];
+      bool met = false;
+      TAcadPoint x1, x2, x3;
+      std::size_t x2_point = 0;  // the end point X2 is
+      // A later meeting pair replaces an earlier one.
+      const auto take = [&](const TAcadPoint& meet, const TAcadPoint& other, std::size_t other_point,
+                            const TAcadPoint& far) {
+        met = true;
+        x1 = meet;
+        x2 = other;
+        x3 = far;
+        x2_point = other_point;
+      };
+      if (meets(a.st, b.st)) take(a.st, a.ed, 2 * u + 1, b.ed);
+      if (meets(a.st, b.ed)) take(a.st, a.ed, 2 * u + 1, b.st);
+      if (meets(a.ed, b.st)) take(a.ed, a.st, 2 * u, b.ed);
+      if (meets(a.ed, b.ed)) take(a.ed, a.st, 2 * u, b.st);
+      if (!met) continue;
+
+      // Third sides: segments after j with an end at X2; ascending already,
+      // a segment with both ends there listed twice.
+      closers.clear();
+      for (std::uint32_t q : near[x2_point]) {
+        const std::size_t k = q / 2;
+        if (k > j && (closers.empty() || closers.back() != k)) closers.push_back(k);
+      }
+      for (std::size_t k : closers) {
+        const TAcadLine& c = s[k];
+        if ((same(x2, c.st) && same(x3, c.ed)) || (same(x2, c.ed) && same(x3, c.st)))
+          found.push_back({x1, x2, x3});
+      }
+    }
+  }
+  return found;
+}
+
+}  // namespace zavin::capture
