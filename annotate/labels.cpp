@@ -62,12 +62,14 @@ bool SideLengthLabel(const host::Document& document, const TAcadPoint& a, const 
   const std::string text =
       geometry::RoundToText(style.length.digits, style.length.mode, length / style.scale);
   const host::Text label = document.ModelSpace().AddText(text, m, style.height);
+  // Recorded at once, so that an entity whose later set-up fails is still
+  // removed with the others by a-b反転.
+  RecordCreatedObject(record, label);
   label.SetRotation(TextRotation(theta, angles));
   label.SetAlignment(kLabelAlignment);
   label.SetTextAlignmentPoint(m);
   label.SetLayer(style.layer);
   label.Update();
-  RecordCreatedObject(record, label);
   return true;
 }
 

@@ -26,9 +26,9 @@ bool DrawSegment(const host::Document& document, const geometry::TAcadPoint& p,
                  CreatedObjectRecord& record) {
   if (checkExisting && LineAtPoint(document, geometry::MidPoint(p, q))) return false;
   const host::Line line = document.ModelSpace().AddLine(p, q);
+  RecordCreatedObject(record, line);  // at once, see SideLengthLabel
   line.SetLayer(layer);
   line.Update();
-  RecordCreatedObject(record, line);
   return true;
 }
 

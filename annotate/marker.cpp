@@ -27,9 +27,9 @@ void WriteMarker(const host::Document& document, const TAcadPoint& m, const Tria
   host::EnsureLayer(document, style.layer);
 
   const host::Circle circle = document.ModelSpace().AddCircle(m, style.radius);
+  RecordCreatedObject(record, circle);  // at once, see SideLengthLabel
   circle.SetLayer(style.layer);
   circle.Update();
-  RecordCreatedObject(record, circle);
 
   const host::Xdata xdata = TriangleXdata(sides);
   if (path == TextPath::FileOnPcad && TakesNumberTextFromFile(style.hostProgId)) {
@@ -38,13 +38,13 @@ void WriteMarker(const host::Document& document, const TAcadPoint& m, const Tria
     return;
   }
   const host::Text text = document.ModelSpace().AddText(std::to_string(number), m, style.textHeight);
+  RecordCreatedObject(record, text);
   text.SetRotation(rotation);
   text.SetAlignment(kNumberAlignment);
   text.SetTextAlignmentPoint(m);
   text.SetLayer(style.layer);
   text.SetXdata(xdata);
   text.Update();
-  RecordCreatedObject(record, text);
 }
 
 }  // namespace

@@ -51,6 +51,31 @@ TEST_F(SegmentTest, UncheckedSegmentIsDrawnOverAnExistingOneFromPToQ) {
   EXPECT_THAT(TempSets(), IsEmpty());
 }
 
+TEST_F(SegmentTest, LineWhoseSetUpFailsIsStillRecordedForRemoval) {
+  auto draw = [this](const host::Document& doc) {
+    return DrawSegment(doc, kP0, kP1, "H_HEN", false, record_);
+  };
+  record_.RecordCreatedObjects = true;
+  host::Document doc = document();
+  std::int64_t before = host().call_count();
+  draw(doc);
+  const std::int64_t calls = host().call_count() - before;
+  // The last two calls give the line its layer and update it.
+  for (const std::int64_t k : {calls - 1, calls}) {
+    SCOPED_TRACE(k);
+    Restart();
+    db().AddLayer("H_HEN");
+    record_ = {};
+    record_.RecordCreatedObjects = true;
+    doc = document();
+    before = host().call_count();
+    host().faults().fail_call = before + k;
+    EXPECT_ANY_THROW(draw(doc));
+    ASSERT_EQ(Lines().size(), 1u);
+    EXPECT_EQ(record_.CreatedObjectIds.size(), 1u);
+  }
+}
+
 class DriverTest : public testing::AnnotateTest {
  protected:
   DriverTest() {
