@@ -1,0 +1,94 @@
+#include "table/records.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+
+#include "annotate/record.h"
+#include "host/database.h"
+
+namespace zavin::table {
+
+namespace {
+
+void AppendFixed8(std::string& out, double v) {
+  std::array<char, 400> buf{};
+  auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, 8);
+  if (ec != std::errc()) {
+    out += "nan";
+    return;
+  }
+  out.append(buf.data(), ptr);
+}
+
+// TEXT entities only: group code 0, value "TEXT".
+host::SelectFilter TextFilter() {
+  static constexpr std::int16_t kCodes[] = {0};
+  return host::MakeFilter(kCodes, {platform::Variant(std::string("TEXT"))});
+}
+
+}  // namespace
+
+TriangleRecord MakeTriangleRecord(std::string_view number_text, double a, double b, double c) {
+  TriangleRecord r(number_text);
+  for (double v : {a, b, c}) {
+    r += ',';
+    AppendFixed8(r, v);
+  }
+  return r;
+}
+
+int NumberKey(std::string_view record) {
+  std::string_view text = record.substr(0, record.find(','));
+  if (text.starts_with('+')) {
+    text.remove_prefix(1);
+    if (text.starts_with('-')) return 0;
+  }
+  std::int32_t value = 0;
+  const char* end = text.data() + text.size();
+  auto [ptr, ec] = std::from_chars(text.data(), end, value);
+  if (ec != std::errc() || ptr != end) return 0;
+  return value;
+}
+
+std::optional<RecordList> CollectTriangleRecords(const host::Document& document, bool all) {
+  const host::ScopedTempSelectionSet set(document);
+  set->Clear();
+  const host::SelectFilter filter = TextFilter();
+  if (all) {
+    // Mode 5 takes every entity; its two points are left out.
+    platform::Call(set->ref(), "Select",
+                   {platform::Variant(host::kSelectAll), platform::Variant(), platform::Variant(),
+                    filter.types, filter.data});
+  } else {
+    set->SelectOnScreen(filter);
+  }
+  const std::int32_t count = set->Count();
+  if (count <= 0) return std::nullopt;
+  RecordList records;
+  for (std::int32_t i = 0; i < count; ++i) {
+    const host::Text text(set->Item(i));
+    const std::string number = text.TextString();
+    const std::optional<annotate::TriangleSides> sides =
+        annotate::ParseTriangleXdata(text.GetXdata(annotate::kXdataApp));
+    if (!sides || number.find(',') != std::string::npos) continue;
+    records.push_back(MakeTriangleRecord(number, sides->a, sides->b, sides->c));
+  }
+  return records;
+}
+
+void SortTriangleRecords(RecordList& records) {
+  const std::size_t n = records.size();
+  for (std::size_t i = 0; i + 1 < n; ++i) {
+    int key_i = NumberKey(records[i]);
+    for (std::size_t j = i + 1; j < n; ++j) {
+      const int key_j = NumberKey(records[j]);
+      if (key_j < key_i) {
+        std::swap(records[i], records[j]);
+        key_i = key_j;
+      }
+    }
+  }
+}
+
+}  // namespace zavin::table

@@ -1,1 +1,0 @@
-// Area table: record collection and the table builder.
