@@ -1,0 +1,643 @@
+#include "cad/dxf_file.h"
+
+#include <dxflib/dl_creationadapter.h>
+#include <dxflib/dl_dxf.h>
+#include <dxflib/dl_writer_ascii.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <fstream>
+#include <memory>
+#include <numbers>
+#include <optional>
+#include <set>
+#include <system_error>
+
+#include "platform/variant.h"
+
+namespace zavin::cad {
+
+namespace {
+
+using platform::Variant;
+using platform::VarKind;
+
+constexpr double kRadToDeg = 180.0 / std::numbers::pi;
+
+std::string Where(const std::filesystem::path& file, int line) {
+  return line > 0 ? file.string() + ":" + std::to_string(line) : file.string();
+}
+
+std::string Trim(std::string_view s) {
+  const auto b = s.find_first_not_of(" \t");
+  if (b == std::string_view::npos) return {};
+  const auto e = s.find_last_not_of(" \t");
+  return std::string(s.substr(b, e - b + 1));
+}
+
+std::optional<long> ParseInt(std::string_view s) {
+  const std::string t = Trim(s);
+  long v = 0;
+  const char* first = t.data();
+  if (!t.empty() && t[0] == '+') ++first;
+  auto [p, ec] = std::from_chars(first, t.data() + t.size(), v);
+  if (ec != std::errc() || p != t.data() + t.size() || first == t.data() + t.size()) return {};
+  return v;
+}
+
+std::optional<double> ParseReal(std::string_view s) {
+  const std::string t = Trim(s);
+  double v = 0;
+  const char* first = t.data();
+  if (!t.empty() && t[0] == '+') ++first;
+  auto [p, ec] = std::from_chars(first, t.data() + t.size(), v);
+  if (ec != std::errc() || p != t.data() + t.size() || first == t.data() + t.size() ||
+      !std::isfinite(v))
+    return {};
+  return v;
+}
+
+// Value types by group code, as far as they need checking.
+enum class ValueType { Text, Real, Int };
+ValueType TypeOf(long code) {
+  if ((code >= 10 && code <= 59) || (code >= 110 && code <= 149) || (code >= 210 && code <= 239) ||
+      (code >= 460 && code <= 469) || (code >= 1010 && code <= 1059))
+    return ValueType::Real;
+  if ((code >= 60 && code <= 99) || (code >= 160 && code <= 179) || (code >= 270 && code <= 289) ||
+      (code >= 370 && code <= 389) || (code >= 400 && code <= 409) || (code >= 420 && code <= 429) ||
+      (code >= 440 && code <= 459) || (code >= 1060 && code <= 1071))
+    return ValueType::Int;
+  return ValueType::Text;
+}
+
+struct Group {
+  long code;
+  std::string value;
+  int line;  // line of the group code
+};
+
+// Kinds the database models; the rest of an entity section is reported.
+const std::set<std::string> kModelled = {"LINE", "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
+                                         "CIRCLE", "TEXT", "INSERT", "BLOCK", "ENDBLK"};
+
+// The extended data of one entity, assembled from its 1001..1071 groups.
+class XdataBuilder {
+ public:
+  // Returns an error text, empty when the group fits.
+  std::string Add(long code, const std::string& raw) {
+    if (code == 1001) {
+      items_.push_back({1001, Variant(raw)});
+      return {};
+    }
+    if (items_.empty()) return "extended data before its application name (1001)";
+    if (code >= 1010 && code <= 1013) {
+      items_.push_back({static_cast<std::int16_t>(code),
+                        platform::MakePointArray(*ParseReal(raw), 0, 0)});
+      return {};
+    }
+    if ((code >= 1020 && code <= 1023) || (code >= 1030 && code <= 1033)) {
+      const long base = code >= 1030 ? code - 20 : code - 10;
+      auto& last = items_.back();
+      if (last.code != base) return "point coordinate " + std::to_string(code) + " without its 1010 group";
+      last.value.array().items[code >= 1030 ? 2 : 1] = Variant(*ParseReal(raw));
+      return {};
+    }
+    if (code >= 1040 && code <= 1042) {
+      items_.push_back({static_cast<std::int16_t>(code), Variant(*ParseReal(raw))});
+      return {};
+    }
+    if (code == 1070) {
+      const long v = *ParseInt(raw);
+      if (v < -32768 || v > 32767) return "1070 value out of range";
+      items_.push_back({1070, Variant(static_cast<std::int16_t>(v))});
+      return {};
+    }
+    if (code == 1071) {
+      items_.push_back({1071, Variant(static_cast<std::int32_t>(*ParseInt(raw)))});
+      return {};
+    }
+    if (code == 1004) {
+      if (raw.size() % 2) return "1004 binary data of odd length";
+      std::vector<Variant> bytes;
+      for (std::size_t i = 0; i < raw.size(); i += 2) {
+        int b = 0;
+        auto [p, ec] = std::from_chars(raw.data() + i, raw.data() + i + 2, b, 16);
+        if (ec != std::errc() || p != raw.data() + i + 2) return "1004 binary data is not hex";
+        bytes.emplace_back(static_cast<std::int32_t>(b));
+      }
+      items_.push_back({1004, Variant(platform::MakeArray(VarKind::Variant, std::move(bytes)))});
+      return {};
+    }
+    if (code >= 1000 && code <= 1009) {
+      items_.push_back({static_cast<std::int16_t>(code), Variant(raw)});
+      return {};
+    }
+    return "unsupported extended-data group code " + std::to_string(code);
+  }
+  std::vector<XdataItem> Take() { return std::exchange(items_, {}); }
+
+ private:
+  std::vector<XdataItem> items_;
+};
+
+// A modelled entity as the scan saw it: what dxflib does not hand over in
+// order (its extended data arrives before the entity) or at all (the
+// elevation of a lightweight polyline).
+struct ScannedEntity {
+  std::string type;
+  int line = 0;
+  double elevation = 0;
+  std::vector<XdataItem> xdata;
+};
+
+const std::set<std::string> kEmitted = {"LINE", "LWPOLYLINE", "POLYLINE", "CIRCLE", "TEXT", "INSERT"};
+
+struct Scan {
+  std::vector<Group> groups;
+  std::deque<ScannedEntity> entities;
+  std::map<std::string, int> skipped;
+  std::vector<std::string> app_ids;
+};
+
+// Reads the whole file as group pairs and checks its structure: integer group
+// codes, numbers where numbers belong, balanced sections and a final EOF.
+Scan ScanFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw DxfError(file, 0, "cannot open the file");
+  Scan scan;
+  std::string code_line, value;
+  int line = 0;
+  bool eof = false;
+  std::string section;  // open section, empty outside
+  std::string table;    // open table in TABLES
+  std::string entity;   // current object type (group 0)
+  ScannedEntity current;
+  XdataBuilder xdata;
+  auto finish = [&] {
+    current.xdata = xdata.Take();
+    if (kEmitted.contains(current.type)) scan.entities.push_back(std::move(current));
+    current = {};
+  };
+  auto getline = [&](std::string& s) {
+    if (!std::getline(in, s)) return false;
+    ++line;
+    if (!s.empty() && s.back() == '\r') s.pop_back();
+    if (line == 1 && s.starts_with("\xEF\xBB\xBF")) s.erase(0, 3);
+    return true;
+  };
+  while (!eof) {
+    if (!getline(code_line)) break;
+    const int code_at = line;
+    if (Trim(code_line).empty() && in.peek() == EOF) break;
+    const auto code = ParseInt(code_line);
+    if (!code || *code < 0 || *code > 1071)
+      throw DxfError(file, code_at, "group code expected, found \"" + code_line + "\"");
+    if (!getline(value))
+      throw DxfError(file, code_at, "truncated: group " + std::to_string(*code) + " has no value");
+    if (value.size() >= 1024) throw DxfError(file, line, "value longer than 1023 characters");
+    const ValueType type = TypeOf(*code);
+    if (type == ValueType::Real && !ParseReal(value))
+      throw DxfError(file, line, "number expected for group " + std::to_string(*code) +
+                                     ", found \"" + value + "\"");
+    if (type == ValueType::Int && !ParseInt(value))
+      throw DxfError(file, line, "integer expected for group " + std::to_string(*code) +
+                                     ", found \"" + value + "\"");
+    if (*code == 0) {
+      finish();
+      const std::string v = Trim(value);
+      if (section == "ENTITIES" || section == "BLOCKS") current = {v, code_at, 0, {}};
+      if (v == "EOF") {
+        if (!section.empty()) throw DxfError(file, code_at, "EOF inside section " + section);
+        eof = true;
+      } else if (v == "SECTION") {
+        if (!section.empty())
+          throw DxfError(file, code_at, "section " + section + " is not closed by ENDSEC");
+        section = "?";
+      } else if (v == "ENDSEC") {
+        if (section.empty()) throw DxfError(file, code_at, "ENDSEC without SECTION");
+        section.clear();
+      } else if (section.empty()) {
+        throw DxfError(file, code_at, "\"" + v + "\" outside any section");
+      } else if (section == "TABLES") {
+        if (v == "TABLE") table = "?";
+        if (v == "ENDTAB") table.clear();
+      } else if ((section == "ENTITIES" || section == "BLOCKS") && !kModelled.contains(v)) {
+        ++scan.skipped[v];
+      }
+      entity = v;
+    } else if (*code >= 1000) {
+      const std::string error = xdata.Add(*code, value);
+      if (!error.empty()) throw DxfError(file, code_at, error);
+    } else if (*code == 38) {
+      current.elevation = *ParseReal(value);
+    } else if (*code == 2 && section == "?") {
+      section = Trim(value);
+    } else if (*code == 2 && table == "?") {
+      table = Trim(value);
+    } else if (*code == 2 && section == "TABLES" && entity == "APPID") {
+      scan.app_ids.push_back(value);
+    }
+    scan.groups.push_back({*code, value, code_at});
+  }
+  if (!eof) {
+    if (!section.empty())
+      throw DxfError(file, line, "truncated: section " + section + " has no ENDSEC and no EOF");
+    throw DxfError(file, line, "truncated: the file ends without EOF");
+  }
+  return scan;
+}
+
+// Host alignment code <-> DXF horizontal (72) and vertical (73) justification.
+struct Justify {
+  int h, v;
+};
+constexpr Justify kJustify[] = {{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {0, 3}, {1, 3},
+                                {2, 3}, {0, 2}, {1, 2}, {2, 2}, {0, 1}, {1, 1}, {2, 1}};
+int AlignmentOf(int h, int v) {
+  for (int i = 0; i < 15; ++i)
+    if (kJustify[i].h == h && kJustify[i].v == v) return i;
+  if (v == 0) return kAlignLeft;
+  return kAlignLeft;
+}
+
+// Receives what dxflib reports. dxflib reports extended data before the
+// entity that owns it and emits the entity only at the next group 0, so the
+// data is taken from the scan instead: entities arrive in file order, each
+// takes the next scanned one.
+class Reader : public DL_CreationAdapter {
+ public:
+  Reader(const std::filesystem::path& file, Database& db, std::deque<ScannedEntity> scanned)
+      : file_(file), db_(db), scanned_(std::move(scanned)) {}
+
+  void setVariableInt(const std::string& key, int value, int) override { Var(key, Variant(static_cast<std::int32_t>(value))); }
+  void setVariableDouble(const std::string& key, double value, int) override { Var(key, Variant(value)); }
+  void setVariableString(const std::string& key, const std::string& value, int) override {
+    Var(key, Variant(value));
+  }
+
+  void addLayer(const DL_LayerData& d) override {
+    if (!d.name.empty()) db_.AddLayer(d.name);
+  }
+
+  void addBlock(const DL_BlockData& d) override {
+    block_ = -1;
+    if (d.name.empty() || d.name[0] == '*') return;  // layouts, anonymous blocks
+    if (db_.FindBlock(d.name)) throw DxfError(file_, 0, "block \"" + d.name + "\" defined twice");
+    block_ = db_.AddBlock(d.name, {d.bpx, d.bpy, d.bpz}).id;
+  }
+  void endBlock() override { block_ = kModelSpace; }
+
+  void addLine(const DL_LineData& d) override {
+    Put(LineData{{d.x1, d.y1, d.z1}, {d.x2, d.y2, d.z2}});
+  }
+  void addCircle(const DL_CircleData& d) override {
+    Put(CircleData{{d.cx, d.cy, d.cz}, d.radius});
+  }
+  void addPolyline(const DL_PolylineData& d) override {
+    PolylineData p;
+    p.closed = (d.flags & 1) != 0;
+    p.elevation = d.elevation;
+    polyline_ = Put(std::move(p));
+  }
+  void addVertex(const DL_VertexData& d) override {
+    if (polyline_)
+      if (Entity* e = db_.Find(*polyline_))
+        if (auto* p = e->as<PolylineData>()) p->vertices.emplace_back(d.x, d.y);
+  }
+  void endSequence() override { polyline_.reset(); }
+  void addText(const DL_TextData& d) override {
+    TextData t;
+    t.text = d.text;
+    t.insertion = {d.ipx, d.ipy, d.ipz};
+    t.alignment = AlignmentOf(d.hJustification, d.vJustification);
+    t.alignment_point = {d.apx, d.apy, d.apz};
+    t.height = d.height;
+    t.rotation = d.angle;  // dxflib hands text angles over in radians
+    Put(std::move(t));
+  }
+  void addInsert(const DL_InsertData& d) override {
+    BlockRefData b;
+    b.name = d.name;
+    b.insertion = {d.ipx, d.ipy, d.ipz};
+    b.scale = d.sx;
+    b.rotation = d.angle / kRadToDeg;  // insert angles arrive in degrees
+    Put(std::move(b));
+  }
+
+ private:
+  void Var(const std::string& key, Variant v) {
+    const std::string name = key.starts_with("$") ? key.substr(1) : key;
+    if (std::find(std::begin(kHeaderVars), std::end(kHeaderVars), name) == std::end(kHeaderVars))
+      return;
+    const auto type = db_.VarTypeOf(name);
+    try {
+      if (type == VarType::Int) v = Variant(v.ToInt32());
+      if (type == VarType::Real) v = Variant(v.ToDouble());
+      if (type == VarType::Text) v = Variant(v.ToText());
+    } catch (const std::exception&) {
+      throw DxfError(file_, 0, "header variable $" + name + " has an unusable value");
+    }
+    db_.SetVar(name, std::move(v));
+  }
+
+  std::optional<std::int64_t> Put(EntityData data) {
+    if (scanned_.empty()) throw DxfError(file_, 0, "entities out of step with the file");
+    ScannedEntity scanned = std::move(scanned_.front());
+    scanned_.pop_front();
+    const bool fits = scanned.type == DxfName(static_cast<EntityKind>(data.index())) ||
+                      (scanned.type == "POLYLINE" && data.index() == 1);
+    if (!fits) throw DxfError(file_, scanned.line, "unexpected " + scanned.type);
+    if (auto* p = std::get_if<PolylineData>(&data); p && scanned.type == "LWPOLYLINE")
+      p->elevation = scanned.elevation;
+    polyline_.reset();
+    if (block_ == -1) return std::nullopt;  // inside a layout block
+    const DL_Attributes a = getAttributes();
+    if (a.isInPaperSpace()) return std::nullopt;
+    std::string layer = a.getLayer().empty() ? "0" : a.getLayer();
+    db_.AddLayer(layer);
+    Entity& e = db_.Add(std::move(data), layer, block_);
+    e.xdata = std::move(scanned.xdata);
+    return e.id;
+  }
+
+  const std::filesystem::path& file_;
+  Database& db_;
+  std::deque<ScannedEntity> scanned_;
+  std::int64_t block_ = kModelSpace;
+  std::optional<std::int64_t> polyline_;
+};
+
+// Shortest text that reads back as the same double.
+std::string RealText(double v) {
+  char buf[64];
+  auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+  (void)ec;
+  std::string s(buf, p);
+  if (s.find_first_of(".e") == std::string::npos) s += ".0";
+  return s;
+}
+
+void WriteXdata(const DL_WriterA& dw, const std::vector<XdataItem>& items) {
+  for (const auto& it : items) {
+    const int code = it.code;
+    if (code >= 1010 && code <= 1013 && it.value.is_array()) {
+      const auto& p = it.value.array().items;
+      for (int i = 0; i < 3; ++i)
+        dw.dxfString(code + 10 * i, RealText(i < static_cast<int>(p.size()) ? p[i].ToDouble() : 0.0));
+    } else if (code >= 1040 && code <= 1042) {
+      dw.dxfString(code, RealText(it.value.ToDouble()));
+    } else if (code == 1070 || code == 1071) {
+      dw.dxfInt(code, static_cast<int>(it.value.ToInt32()));
+    } else if (code == 1004 && it.value.is_array()) {
+      std::string hex;
+      char b[3];
+      for (const auto& x : it.value.array().items) {
+        std::snprintf(b, sizeof b, "%02X", static_cast<unsigned>(x.ToInt32() & 0xFF));
+        hex += b;
+      }
+      dw.dxfString(code, hex);
+    } else {
+      dw.dxfString(code, it.value.ToText());
+    }
+  }
+}
+
+std::string OneLine(std::string s) {
+  std::replace(s.begin(), s.end(), '\n', ' ');
+  std::replace(s.begin(), s.end(), '\r', ' ');
+  return s;
+}
+
+void WriteEntity(DL_Dxf& dxf, DL_WriterA& dw, const Entity& e) {
+  const DL_Attributes a(OneLine(e.layer), 256, -1, -1, "BYLAYER");
+  std::visit(
+      [&](const auto& d) {
+        using T = std::decay_t<decltype(d)>;
+        if constexpr (std::is_same_v<T, LineData>) {
+          dxf.writeLine(dw, DL_LineData(d.start.x, d.start.y, d.start.z, d.end.x, d.end.y, d.end.z), a);
+        } else if constexpr (std::is_same_v<T, CircleData>) {
+          dxf.writeCircle(dw, DL_CircleData(d.center.x, d.center.y, d.center.z, d.radius), a);
+        } else if constexpr (std::is_same_v<T, PolylineData>) {
+          // By hand: dxflib leaves out the elevation (38).
+          dw.entity("LWPOLYLINE");
+          dw.dxfString(100, "AcDbEntity");
+          dw.entityAttributes(a);
+          dw.dxfString(100, "AcDbPolyline");
+          dw.dxfInt(90, static_cast<int>(d.vertices.size()));
+          dw.dxfInt(70, d.closed ? 1 : 0);
+          if (d.elevation != 0) dw.dxfReal(38, d.elevation);
+          for (const auto& [x, y] : d.vertices) {
+            dw.dxfReal(10, x);
+            dw.dxfReal(20, y);
+          }
+        } else if constexpr (std::is_same_v<T, TextData>) {
+          const Justify j = kJustify[std::clamp(d.alignment, 0, 14)];
+          const Point3& ap = d.alignment_point;
+          dxf.writeText(dw,
+                        DL_TextData(d.insertion.x, d.insertion.y, d.insertion.z, ap.x, ap.y, ap.z,
+                                    d.height, 1.0, 0, j.h, j.v, OneLine(d.text), "Standard",
+                                    d.rotation),
+                        a);
+        } else if constexpr (std::is_same_v<T, BlockRefData>) {
+          dxf.writeInsert(dw,
+                          DL_InsertData(d.name, d.insertion.x, d.insertion.y, d.insertion.z,
+                                        d.scale, d.scale, d.scale, d.rotation * kRadToDeg, 1, 1,
+                                        0, 0),
+                          a);
+        }
+      },
+      e.data);
+  WriteXdata(dw, e.xdata);
+}
+
+// dxflib writes the OBJECTS section without owner handles (330), which a
+// strict reader repairs; every object is owned by the dictionary that names
+// it, the root dictionary by no one.
+void AddObjectOwners(const std::string& file) {
+  std::vector<std::string> lines;
+  {
+    std::ifstream in(file, std::ios::binary);
+    for (std::string l; std::getline(in, l);) lines.push_back(l);
+  }
+  std::size_t start = lines.size();
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
+    if (Trim(lines[i]) == "2" && lines[i + 1] == "OBJECTS") start = i;
+  std::map<std::string, std::string> owner;
+  std::string current;
+  for (std::size_t i = start; i + 1 < lines.size(); i += 2) {
+    const std::string code = Trim(lines[i]);
+    if (code == "5") current = lines[i + 1];
+    if ((code == "350" || code == "360") && !current.empty()) owner.emplace(lines[i + 1], current);
+  }
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    out << lines[i] << '\n' << lines[i + 1] << '\n';
+    if (i > start && Trim(lines[i]) == "5") {
+      auto it = owner.find(lines[i + 1]);
+      out << "330\n" << (it == owner.end() ? std::string("0") : it->second) << '\n';
+    }
+  }
+  if (!out.flush()) throw DxfError(file, 0, "cannot write the file");
+}
+
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  std::error_code ec;
+  if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec))
+    return std::filesystem::equivalent(a, b, ec);
+  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
+void WriteFile(const Database& db, const std::string& file) {
+  DL_Dxf dxf;
+  std::unique_ptr<DL_WriterA> dw(dxf.out(file.c_str(), DL_Codes::AC1015));
+  if (!dw || dw->openFailed()) throw DxfError(file, 0, "cannot create the file");
+
+  // The header by hand: dxflib's own names release 2000, whose texts are
+  // code-page bound; from AC1021 on texts are UTF-8.
+  dw->sectionHeader();
+  dw->dxfString(9, "$ACADVER");
+  dw->dxfString(1, "AC1021");
+  dw->dxfString(9, "$DWGCODEPAGE");
+  dw->dxfString(3, "ANSI_1252");
+  dw->dxfString(9, "$HANDSEED");
+  dw->dxfHex(5, 0xFFFFF);
+  for (const char* name : kHeaderVars) {
+    const Variant v = db.GetVar(name);
+    dw->dxfString(9, std::string("$") + name);
+    switch (*db.VarTypeOf(name)) {
+      case VarType::Int: dw->dxfInt(70, v.ToInt32()); break;
+      case VarType::Real: dw->dxfReal(std::string_view(name) == "ANGBASE" ? 50 : 40, v.ToDouble()); break;
+      default: dw->dxfString(1, OneLine(v.ToText())); break;
+    }
+  }
+  dw->sectionEnd();
+
+  dw->sectionTables();
+  dxf.writeVPort(*dw);
+  dw->tableLinetypes(3);
+  dxf.writeLinetype(*dw, DL_LinetypeData("BYBLOCK", "", 0, 0, 0.0));
+  dxf.writeLinetype(*dw, DL_LinetypeData("BYLAYER", "", 0, 0, 0.0));
+  dxf.writeLinetype(*dw, DL_LinetypeData("CONTINUOUS", "Solid line", 0, 0, 0.0));
+  dw->tableEnd();
+
+  std::vector<std::string> layers;
+  for (const auto& l : db.layers()) layers.push_back(OneLine(l.name));
+  dw->tableLayers(static_cast<int>(layers.size()));
+  for (const auto& name : layers)
+    dxf.writeLayer(*dw, DL_LayerData(name, 0), DL_Attributes("", 7, 0, "CONTINUOUS", 1.0));
+  dw->tableEnd();
+
+  dw->tableStyle(1);
+  dxf.writeStyle(*dw, DL_StyleData("Standard", 0, 0.0, 1.0, 0.0, 0, 2.5, "txt", ""));
+  dw->tableEnd();
+  dxf.writeView(*dw);
+  dxf.writeUcs(*dw);
+
+  std::vector<std::string> apps = {"ACAD"};
+  auto collect = [&apps](const EntityMap& m) {
+    for (const auto& [id, e] : m)
+      for (const auto& it : e.xdata)
+        if (it.code == 1001) {
+          const std::string name = it.value.ToText();
+          if (std::find(apps.begin(), apps.end(), name) == apps.end()) apps.push_back(name);
+        }
+  };
+  collect(db.model_space());
+  for (const auto& b : db.blocks()) collect(b.entities);
+  dw->tableAppid(static_cast<int>(apps.size()));
+  for (const auto& name : apps) dxf.writeAppid(*dw, name);
+  dw->tableEnd();
+
+  dxf.writeDimStyle(*dw, db.GetVar("DIMASZ").ToDouble(), 1, 0.625, 0.625,
+                    db.GetVar("DIMTXT").ToDouble());
+  dxf.writeBlockRecord(*dw);
+  for (const auto& b : db.blocks()) dxf.writeBlockRecord(*dw, OneLine(b.name));
+  dw->tableEnd();
+  dw->sectionEnd();
+
+  dw->sectionBlocks();
+  for (const char* layout : {"*Model_Space", "*Paper_Space", "*Paper_Space0"}) {
+    dxf.writeBlock(*dw, DL_BlockData(layout, 0, 0.0, 0.0, 0.0));
+    dxf.writeEndBlock(*dw, layout);
+  }
+  for (const auto& b : db.blocks()) {
+    dxf.writeBlock(*dw, DL_BlockData(OneLine(b.name), 0, b.origin.x, b.origin.y, b.origin.z));
+    for (const auto& [id, e] : b.entities) WriteEntity(dxf, *dw, e);
+    dxf.writeEndBlock(*dw, OneLine(b.name));
+  }
+  dw->sectionEnd();
+
+  dw->sectionEntities();
+  for (const auto& [id, e] : db.model_space()) WriteEntity(dxf, *dw, e);
+  dw->sectionEnd();
+
+  dxf.writeObjects(*dw);
+  dxf.writeObjectsEnd(*dw);
+  dw->dxfEOF();
+  dw->close();
+  dw.reset();
+  AddObjectOwners(file);
+}
+
+}  // namespace
+
+DxfError::DxfError(std::filesystem::path file, int line, const std::string& what)
+    : std::runtime_error(Where(file, line) + ": " + what), file_(std::move(file)), line_(line) {}
+
+std::string DxfLoadReport::Warning() const {
+  if (skipped.empty()) return {};
+  std::string s = "skipped entities:";
+  bool first = true;
+  for (const auto& [name, n] : skipped) {
+    s += (first ? " " : ", ") + name + " " + std::to_string(n);
+    first = false;
+  }
+  return s;
+}
+
+DxfLoadReport LoadDxf(const std::filesystem::path& file, Database& db) {
+  Scan scan = ScanFile(file);
+  Database staged;
+  Reader reader(file, staged, std::move(scan.entities));
+  DL_Dxf dxf;
+  // dxflib reads the groups again; the scan has made sure they are well formed.
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw DxfError(file, 0, "cannot open the file");
+  try {
+    dxf.in(in, &reader);
+  } catch (const DxfError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw DxfError(file, 0, e.what());
+  }
+  db = std::move(staged);
+  DxfLoadReport report;
+  report.skipped = std::move(scan.skipped);
+  report.app_ids = std::move(scan.app_ids);
+  return report;
+}
+
+void SaveDxf(const Database& db, const std::filesystem::path& file, const DxfSaveOptions& options) {
+  if (!options.opened.empty() && !options.overwrite_opened && SameFile(file, options.opened))
+    throw DxfError(file, 0, "refusing to overwrite the drawing that was opened; save under another name");
+  std::filesystem::path temp = file;
+  temp += ".part";
+  try {
+    WriteFile(db, temp.string());
+  } catch (...) {
+    std::error_code ec;
+    std::filesystem::remove(temp, ec);
+    throw;
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, file, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    throw DxfError(file, 0, "cannot write the file: " + ec.message());
+  }
+}
+
+}  // namespace zavin::cad

@@ -1,0 +1,274 @@
+// Drawing files: round trip of every modelled kind, what another strict reader
+// makes of a saved file, malformed and truncated input, and the save guard.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "cad/database.h"
+#include "cad/dxf_file.h"
+#include "platform/variant.h"
+
+namespace zavin::cad {
+namespace {
+
+namespace fs = std::filesystem;
+using platform::Variant;
+
+class DxfFileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("zavin_dxf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path Path(const std::string& name) const { return dir_ / name; }
+  fs::path Write(const std::string& name, const std::string& text) const {
+    std::ofstream(Path(name), std::ios::binary) << text;
+    return Path(name);
+  }
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  fs::path dir_;
+};
+
+std::vector<XdataItem> TriangleRecord(double a, double b, double c) {
+  return {{1001, Variant("QM_ZAVIN")}, {1010, platform::MakePointArray(a, b, c)}};
+}
+
+// One of everything the database models, with Japanese names and xdata of
+// every supported group code.
+Database Sample() {
+  Database db;
+  db.AddLayer("文字");
+  db.AddLayer("H_HEN");
+  db.SetVar("AUNITS", Variant(std::int32_t{3}));
+  db.SetVar("ANGBASE", Variant(90.0));
+  db.SetVar("ANGDIR", Variant(std::int32_t{1}));
+  db.SetVar("DIMASZ", Variant(3.5));
+  db.SetVar("DIMLDRBLK", Variant("_DOT"));
+  db.SetVar("DIMSCALE", Variant(500.0));
+
+  db.Add(LineData{{0, 0, 0}, {3000, 0, 0}}, "H_HEN");
+  db.Add(PolylineData{{{0, 0}, {10, 0}, {10, 5.25}}, true, 1.5}, "H_HEN");
+  db.Add(CircleData{{1, 2, 0}, 0.75}, "文字");
+  Entity& number = db.Add(TextData{"7", {}, {1, 2, 0}, kAlignMiddleCenter, 2.5, 0.3}, "文字");
+  number.xdata = TriangleRecord(3000, 5000, 3333.3333333333);
+  db.Add(TextData{"合計", {5, 6, 0}, {}, kAlignLeft, 3.0, 4.0}, "文字");
+  db.Add(TextData{"面積", {}, {8, 9, 0}, kAlignRight, 2.0, -1.0}, "0");
+  Entity& tagged = db.Add(LineData{{1, 1, 0}, {2, 2, 0}}, "0");
+  tagged.xdata = {{1001, Variant("OTHER_APP")}, {1000, Variant("名前")},
+                  {1002, Variant("{")},        {1040, Variant(1e-7)},
+                  {1070, Variant(std::int16_t{-12})}, {1071, Variant(std::int32_t{70000})},
+                  {1002, Variant("}")},        {1001, Variant("QM_ZAVIN")},
+                  {1011, platform::MakePointArray(1, 2, 3)}};
+
+  Block& b = db.AddBlock("MARK", {1, 1, 0});
+  Entity& inner = db.Add(CircleData{{1, 1, 0}, 0.5}, "0", b.id);
+  inner.xdata = TriangleRecord(1, 2, 3);
+  db.Add(LineData{{0, 1, 0}, {2, 1, 0}}, "0", b.id);
+  db.InsertBlock("MARK", {20, 30, 0}, 2.0, 0.5);
+  return db;
+}
+
+void ExpectSameEntities(const EntityMap& a, const EntityMap& b) {
+  ASSERT_EQ(a.size(), b.size());
+  auto ib = b.begin();
+  for (auto ia = a.begin(); ia != a.end(); ++ia, ++ib) {
+    const Entity& x = ia->second;
+    const Entity& y = ib->second;
+    SCOPED_TRACE(DxfName(x.kind()));
+    ASSERT_EQ(x.kind(), y.kind());
+    EXPECT_EQ(x.layer, y.layer);
+    EXPECT_EQ(x.xdata.size(), y.xdata.size());
+    for (std::size_t i = 0; i < std::min(x.xdata.size(), y.xdata.size()); ++i) {
+      EXPECT_EQ(x.xdata[i].code, y.xdata[i].code) << i;
+      EXPECT_TRUE(x.xdata[i].value == y.xdata[i].value) << i << " " << x.xdata[i].value.ToText();
+    }
+    auto near = [](Point3 p, Point3 q) {
+      EXPECT_NEAR(p.x, q.x, 1e-9);
+      EXPECT_NEAR(p.y, q.y, 1e-9);
+      EXPECT_NEAR(p.z, q.z, 1e-9);
+    };
+    if (auto* l = x.as<LineData>()) {
+      near(l->start, y.as<LineData>()->start);
+      near(l->end, y.as<LineData>()->end);
+    } else if (auto* p = x.as<PolylineData>()) {
+      const auto* q = y.as<PolylineData>();
+      EXPECT_EQ(p->vertices, q->vertices);
+      EXPECT_EQ(p->closed, q->closed);
+      EXPECT_DOUBLE_EQ(p->elevation, q->elevation);
+    } else if (auto* c = x.as<CircleData>()) {
+      near(c->center, y.as<CircleData>()->center);
+      EXPECT_DOUBLE_EQ(c->radius, y.as<CircleData>()->radius);
+    } else if (auto* t = x.as<TextData>()) {
+      const auto* u = y.as<TextData>();
+      EXPECT_EQ(t->text, u->text);
+      EXPECT_EQ(t->alignment, u->alignment);
+      near(t->insertion, u->insertion);
+      near(t->alignment_point, u->alignment_point);
+      EXPECT_DOUBLE_EQ(t->height, u->height);
+      EXPECT_NEAR(t->rotation, u->rotation, 1e-12);
+    } else if (auto* r = x.as<BlockRefData>()) {
+      const auto* s = y.as<BlockRefData>();
+      EXPECT_EQ(r->name, s->name);
+      near(r->insertion, s->insertion);
+      EXPECT_DOUBLE_EQ(r->scale, s->scale);
+      EXPECT_NEAR(r->rotation, s->rotation, 1e-12);
+    }
+  }
+}
+
+TEST_F(DxfFileTest, EveryModelledKindSurvivesSaveAndReopen) {
+  const Database db = Sample();
+  SaveDxf(db, Path("a.dxf"));
+  Database back;
+  const DxfLoadReport report = LoadDxf(Path("a.dxf"), back);
+
+  EXPECT_EQ(report.Warning(), "");
+  EXPECT_NE(std::find(report.app_ids.begin(), report.app_ids.end(), "QM_ZAVIN"), report.app_ids.end());
+  ExpectSameEntities(db.model_space(), back.model_space());
+  ASSERT_EQ(back.blocks().size(), 1u);
+  EXPECT_EQ(back.blocks()[0].name, "MARK");
+  EXPECT_EQ(back.blocks()[0].origin, (Point3{1, 1, 0}));
+  ExpectSameEntities(db.blocks()[0].entities, back.blocks()[0].entities);
+  for (const char* layer : {"文字", "H_HEN", "0"}) EXPECT_NE(back.FindLayer(layer), nullptr) << layer;
+  for (const char* name : kHeaderVars) {
+    SCOPED_TRACE(name);
+    EXPECT_TRUE(db.GetVar(name) == back.GetVar(name)) << back.GetVar(name).ToText();
+  }
+}
+
+TEST_F(DxfFileTest, StrictReaderFindsASoundUtf8Drawing) {
+  SaveDxf(Sample(), Path("a.dxf"));
+  SaveDxf(Database(), Path("empty.dxf"));
+  const char* script =
+      "import sys, ezdxf\n"
+      "for f in sys.argv[1:]:\n"
+      "    d = ezdxf.readfile(f)\n"
+      "    a = d.audit()\n"
+      "    print(f.split('/')[-1], d.dxfversion, len(a.errors), len(a.fixes),\n"
+      "          d.appids.has_entry('QM_ZAVIN'), d.layers.has_entry('文字'))\n"
+      "    for e in d.modelspace().query('TEXT'):\n"
+      "        print(e.dxf.text, e.dxf.layer, e.get_xdata('QM_ZAVIN') if e.has_xdata('QM_ZAVIN') else '')\n"
+      "    print(d.header['$DIMSCALE'], d.header['$AUNITS'], d.header['$DIMLDRBLK'])\n";
+  Write("check.py", script);
+  const std::string cmd = "/usr/bin/python3 " + Path("check.py").string() + " " +
+                          Path("a.dxf").string() + " " + Path("empty.dxf").string() + " > " +
+                          Path("out.txt").string() + " 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << Read(Path("out.txt"));
+  const std::string out = Read(Path("out.txt"));
+  EXPECT_NE(out.find("a.dxf AC1021 0 0 True True\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("empty.dxf AC1021 0 0 False False\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("7 文字 [DXFVertex(1010, (3000.0, 5000.0, 3333.3333333333))]"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("合計 文字"), std::string::npos) << out;
+  EXPECT_NE(out.find("面積 0"), std::string::npos) << out;
+  EXPECT_NE(out.find("500.0 3 _DOT"), std::string::npos) << out;
+}
+
+// A small drawing in the form other writers use: one line with a record.
+std::string Minimal(const std::string& entities) {
+  return "0\nSECTION\n2\nHEADER\n9\n$DIMSCALE\n40\n250.0\n0\nENDSEC\n"
+         "0\nSECTION\n2\nENTITIES\n" +
+         entities + "0\nENDSEC\n0\nEOF\n";
+}
+
+TEST_F(DxfFileTest, ReadsForeignFilesAndNamesWhatItSkips) {
+  const std::string entities =
+      "0\nLINE\n8\nA\n10\n0\n20\n0\n30\n0\n11\n5\n21\n0\n31\n0\n1001\nQM_ZAVIN\n1010\n1\n1020\n2\n1030\n3\n"
+      "0\nARC\n8\nA\n10\n0\n20\n0\n30\n0\n40\n1\n50\n0\n51\n90\n1001\nFOREIGN\n1000\nx\n"
+      "0\nHATCH\n8\nA\n"
+      "0\nARC\n8\nA\n10\n0\n20\n0\n30\n0\n40\n1\n50\n0\n51\n90\n"
+      "0\nCIRCLE\n8\nB\n10\n1\n20\n1\n30\n0\n40\n2\n"
+      "0\nINSERT\n8\n0\n2\nX\n10\n4\n20\n5\n30\n0\n41\n1\n50\n90\n";
+  Database db;
+  const DxfLoadReport report = LoadDxf(Write("f.dxf", Minimal(entities)), db);
+  EXPECT_EQ(report.Warning(), "skipped entities: ARC 2, HATCH 1");
+  ASSERT_EQ(db.model_space().size(), 3u);
+  auto it = db.model_space().begin();
+  const Entity& line = (it++)->second;
+  ASSERT_EQ(line.xdata.size(), 2u);
+  EXPECT_TRUE(line.xdata[1].value == platform::MakePointArray(1, 2, 3));
+  EXPECT_EQ(line.layer, "A");
+  const Entity& circle = (it++)->second;
+  EXPECT_TRUE(circle.xdata.empty()) << "the skipped arc's data must not move to the circle";
+  EXPECT_EQ(circle.kind(), EntityKind::Circle);
+  EXPECT_NEAR(it->second.as<BlockRefData>()->rotation, std::acos(0.0), 1e-12);
+  EXPECT_DOUBLE_EQ(db.GetVar("DIMSCALE").ToDouble(), 250.0);
+  EXPECT_NE(db.FindLayer("B"), nullptr);
+}
+
+TEST_F(DxfFileTest, MalformedAndTruncatedFilesNameFileAndLine) {
+  const std::string line = "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n5\n21\n0\n31\n0\n";
+  const std::string good = Minimal(line);
+  struct Case {
+    const char* name;
+    std::string text;
+    int line;
+    const char* says;
+  } cases[] = {
+      {"bad number", Minimal("0\nLINE\n8\n0\n10\n1,5\n"), 20, "number expected for group 10"},
+      {"bad code", Minimal("0\nLINE\nxx\n0\n"), 17, "group code expected"},
+      {"cut before EOF", good.substr(0, good.size() - 7), 32, "truncated"},
+      {"cut inside a pair", good.substr(0, good.find("21\n0\n31")) + "21\n", 27, "has no value"},
+      {"no ENDSEC", "0\nSECTION\n2\nENTITIES\n" + line + "0\nSECTION\n2\nBLOCKS\n0\nENDSEC\n0\nEOF\n",
+       21, "not closed"},
+      {"xdata without app", Minimal(line + "1000\nx\n"), 31, "application name"},
+      {"empty file", "", 0, "truncated"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path file = Write("bad.dxf", c.text);
+    Database db;
+    db.AddLine({0, 0, 0}, {1, 1, 0});
+    try {
+      LoadDxf(file, db);
+      ADD_FAILURE() << "no error";
+    } catch (const DxfError& e) {
+      EXPECT_EQ(e.file(), file);
+      EXPECT_EQ(e.line(), c.line) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.says), std::string::npos) << e.what();
+      EXPECT_NE(std::string(e.what()).find(file.string()), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(db.model_space().size(), 1u) << "a failed open must leave the drawing as it was";
+  }
+  Database db;
+  EXPECT_THROW(LoadDxf(Path("missing.dxf"), db), DxfError);
+}
+
+TEST_F(DxfFileTest, SavingOntoTheOpenedFileNeedsConsent) {
+  const fs::path opened = Write("in.dxf", Minimal(""));
+  Database db;
+  LoadDxf(opened, db);
+  db.AddLine({0, 0, 0}, {1, 0, 0});
+  const std::string before = Read(opened);
+  EXPECT_THROW(SaveDxf(db, opened, {opened}), DxfError);
+  EXPECT_THROW(SaveDxf(db, dir_ / "." / "in.dxf", {opened}), DxfError);
+  EXPECT_EQ(Read(opened), before);
+
+  SaveDxf(db, Path("out.dxf"), {opened});
+  SaveDxf(db, opened, {opened, true});
+  Database back;
+  LoadDxf(opened, back);
+  EXPECT_EQ(back.model_space().size(), 1u);
+  EXPECT_FALSE(fs::exists(Path("in.dxf.part")));
+  EXPECT_THROW(SaveDxf(db, Path("no/such/dir/x.dxf")), DxfError);
+}
+
+}  // namespace
+}  // namespace zavin::cad
