@@ -151,6 +151,19 @@ std::optional<Found> SmallestFace(const Geos& geos, const std::vector<BoundarySe
   return found;
 }
 
+// Whether the segment meets the ray from (x, y) along +x, -x, +y or -y
+// (direction 0..3). Generous at the ends: it only rules regions out.
+bool MeetsRay(const BoundarySegment& s, double x, double y, int direction) {
+  const bool along_x = direction < 2;
+  const double a1 = along_x ? s.x1 : s.y1, a2 = along_x ? s.x2 : s.y2;  // along the ray
+  const double b1 = along_x ? s.y1 : s.x1, b2 = along_x ? s.y2 : s.x2;  // across it
+  const double a = along_x ? x : y, b = along_x ? y : x;
+  if (b < std::min(b1, b2) || b > std::max(b1, b2)) return false;
+  double lo = std::min(a1, a2), hi = std::max(a1, a2);
+  if (b1 != b2) lo = hi = a1 + (b - b1) * (a2 - a1) / (b2 - b1);
+  return direction % 2 == 0 ? hi >= a : lo <= a;
+}
+
 }  // namespace
 
 std::vector<BoundarySegment> BoundaryLinework(const Database& db) {
@@ -199,6 +212,12 @@ std::optional<Outline> FindBoundary(const std::vector<BoundarySegment>& linework
     nearest = std::min(nearest, std::hypot(x - (s.x1 + t * dx), y - (s.y1 + t * dy)));
   }
   if (usable.size() < 3) return std::nullopt;
+  // A closed region around the point cuts all four rays from it; without
+  // that the search would end only after noding the whole drawing.
+  bool hit[4] = {false, false, false, false};
+  for (const BoundarySegment& s : usable)
+    for (int d = 0; d < 4; ++d) hit[d] = hit[d] || MeetsRay(s, x, y, d);
+  if (!(hit[0] && hit[1] && hit[2] && hit[3])) return std::nullopt;
 
   const Geos geos;
   const double span = std::max(extents.xmax - extents.xmin, extents.ymax - extents.ymin);
