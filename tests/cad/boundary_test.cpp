@@ -113,6 +113,16 @@ TEST_F(BoundaryTest, SearchGrowsUntilTheWholeRegionIsSeen) {
   const PolylineData* p = Pick(999.99, 500);
   ASSERT_NE(p, nullptr);
   EXPECT_THAT(p->vertices, ElementsAreArray(Outline{{0, 0}, {1000, 0}, {1000, 1000}, {0, 1000}}));
+  // The whole triangle is closed by linework reaching into a smaller box
+  // than the one that holds the line cutting it at x = 10200.
+  Line(10000, 500, 11000, 0);
+  Line(11000, 0, 11000, 1000);
+  Line(11000, 1000, 10000, 500);
+  Line(10200, 0, 10200, 1000);
+  const PolylineData* cut = Pick(10990, 500);
+  ASSERT_NE(cut, nullptr);
+  EXPECT_THAT(cut->vertices,
+              ElementsAreArray(Outline{{11000, 0}, {11000, 1000}, {10200, 600}, {10200, 400}}));
   const PolylineData* cell = Pick(5003.5, 5007.5);
   ASSERT_NE(cell, nullptr);
   EXPECT_THAT(cell->vertices,
