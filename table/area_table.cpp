@@ -131,18 +131,22 @@ BaseHeightTexts BaseAndHeightTexts(std::string_view a, std::string_view b, std::
   return {RoundToText(digits, mode, bh.base / scale), RoundToText(digits, mode, bh.height / scale)};
 }
 
+void CheckAreaTableParams(const AreaTableParams& p) {
+  const std::size_t columns = p.method == annotate::AreaMethod::BaseHeight ? 4 : 5;
+  if (p.widths.size() != columns) throw std::invalid_argument("the widths do not match the table's columns");
+  RequirePositive(p.scale, "scale");
+  RequirePositive(p.textHeight, "text height");
+  RequirePositive(p.rowHeight, "row height");
+  for (double width : p.widths)
+    if (!std::isfinite(width)) throw std::invalid_argument("width is not a number");
+}
+
 AreaTableLayout LayoutAreaTable(const RecordList& records, const AreaTableParams& p) {
+  CheckAreaTableParams(p);
   const bool base_height = p.method == annotate::AreaMethod::BaseHeight;
   std::vector<std::string> header;
   SplitCommaList(base_height ? kBaseHeightHeader : kThreeSideHeader, header);
   const std::vector<double>& w = p.widths;
-  if (w.size() != header.size())
-    throw std::invalid_argument("the widths do not match the table's columns");
-  RequirePositive(p.scale, "scale");
-  RequirePositive(p.textHeight, "text height");
-  RequirePositive(p.rowHeight, "row height");
-  for (double width : w)
-    if (!std::isfinite(width)) throw std::invalid_argument("width is not a number");
 
   const std::size_t m = w.size();
   const double r = p.rowHeight;

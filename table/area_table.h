@@ -74,8 +74,11 @@ struct AreaTableLayout {
 };
 
 // Raises std::invalid_argument when the widths do not match the method's
-// columns, a setting means nothing (scale or heights not finite and positive,
-// a width not finite), or a record does not hold a number text and three
+// columns or a setting means nothing (scale or heights not finite and
+// positive, a width not finite).
+void CheckAreaTableParams(const AreaTableParams& params);
+
+// Raises std::invalid_argument when CheckAreaTableParams does, or a record does not hold a number text and three
 // finite lengths. Nothing is written to the drawing by it.
 AreaTableLayout LayoutAreaTable(const RecordList& records, const AreaTableParams& params);
 

@@ -10,6 +10,8 @@ host::FrameSteps HighestNumberFrameSteps() { return host::FrameSteps(); }
 
 AreaTableEnd AreaTableCommand(const host::Document& document, host::CommandContext& context,
                               const AreaTableCommandParams& params) {
+  // Settings that can make no table end the command before the user picks.
+  CheckAreaTableParams(params.table);
   std::optional<RecordList> records = CollectTriangleRecords(document, params.all);
   if (!records) return AreaTableEnd::NothingSelected;
   if (records->empty()) {

@@ -33,8 +33,9 @@ enum class AreaTableEnd {
   Placed,
 };
 
-// Collects, sorts and builds the table. Host errors and settings that are
-// not numbers pass on (the frame ends the command silently).
+// Checks the settings (CheckAreaTableParams), then collects, sorts and builds
+// the table. Host errors and refused settings pass on as exceptions (the frame
+// ends the command silently).
 AreaTableEnd AreaTableCommand(const host::Document& document, host::CommandContext& context,
                               const AreaTableCommandParams& params);
 
