@@ -48,32 +48,61 @@ const TAcadPoint& End(std::span<const TAcadLine> s, std::size_t point) {
 }
 
 // For every end point, the end points in its own and the eight surrounding
-// cells, ascending: a superset of those that meet it by either test.
-std::vector<std::vector<std::uint32_t>> Neighbourhoods(std::span<const TAcadLine> s) {
+// cells, ascending: a superset of those that meet it by either test. Flat
+// storage: the list of end point p is near[begin[p] .. begin[p + 1]).
+struct Neighbourhoods {
+  std::vector<std::uint32_t> begin;
+  std::vector<std::uint32_t> near;
+
+  std::span<const std::uint32_t> of(std::size_t p) const {
+    return {near.data() + begin[p], near.data() + begin[p + 1]};
+  }
+};
+
+Neighbourhoods FindNeighbourhoods(std::span<const TAcadLine> s) {
   const std::size_t n = 2 * s.size();
-  std::unordered_map<Cell, std::vector<std::uint32_t>, CellHash> grid;
-  grid.reserve(n);
+  // End points sorted by cell, then index; each cell a run of that order.
+  std::vector<std::uint32_t> order;
+  order.reserve(n);
   std::vector<Cell> cells(n);
   for (std::size_t p = 0; p < n; ++p) {
     const TAcadPoint& e = End(s, p);
     if (!Finite(e)) continue;
     cells[p] = {CellIndex(e.x), CellIndex(e.y)};
-    grid[cells[p]].push_back(static_cast<std::uint32_t>(p));
+    order.push_back(static_cast<std::uint32_t>(p));
   }
-  std::vector<std::vector<std::uint32_t>> near(n);
+  std::sort(order.begin(), order.end(), [&](std::uint32_t l, std::uint32_t r) {
+    const Cell& a = cells[l];
+    const Cell& b = cells[r];
+    return a.x != b.x ? a.x < b.x : a.y != b.y ? a.y < b.y : l < r;
+  });
+  std::unordered_map<Cell, std::pair<std::uint32_t, std::uint32_t>, CellHash> runs;
+  runs.reserve(order.size());
+  for (std::uint32_t i = 0; i < order.size();) {
+    std::uint32_t k = i + 1;
+    while (k < order.size() && cells[order[k]] == cells[order[i]]) ++k;
+    runs.emplace(cells[order[i]], std::pair{i, k});
+    i = k;
+  }
+
+  Neighbourhoods out;
+  out.begin.assign(n + 1, 0);
+  out.near.reserve(8 * order.size());
   for (std::size_t p = 0; p < n; ++p) {
+    out.begin[p] = static_cast<std::uint32_t>(out.near.size());
     if (!Finite(End(s, p))) continue;
-    std::vector<std::uint32_t>& out = near[p];
+    const std::size_t first = out.near.size();
     for (std::int64_t dx = -1; dx <= 1; ++dx)
       for (std::int64_t dy = -1; dy <= 1; ++dy) {
-        // Border cells have no neighbour beyond the limit; the wrap-free sum
-        // just finds nothing there.
         const Cell c{cells[p].x + dx, cells[p].y + dy};
-        if (auto it = grid.find(c); it != grid.end()) out.insert(out.end(), it->second.begin(), it->second.end());
+        if (auto it = runs.find(c); it != runs.end())
+          out.near.insert(out.near.end(), order.begin() + it->second.first,
+                          order.begin() + it->second.second);
       }
-    std::sort(out.begin(), out.end());
+    std::sort(out.near.begin() + static_cast<std::ptrdiff_t>(first), out.near.end());
   }
-  return near;
+  out.begin[n] = static_cast<std::uint32_t>(out.near.size());
+  return out;
 }
 
 }  // namespace
@@ -82,7 +111,7 @@ std::vector<TAcadTriangle> FindSegmentTriangles(std::span<const TAcadLine> s) {
   std::vector<TAcadTriangle> found;
   const std::size_t t = s.size();
   if (t < 3) return found;
-  const std::vector<std::vector<std::uint32_t>> near = Neighbourhoods(s);
+  const Neighbourhoods near = FindNeighbourhoods(s);
   const auto meets = [](const TAcadPoint& a, const TAcadPoint& b) {
     return geometry::Distance2D(a, b) < kSegmentJoinTolerance;
   };
@@ -95,7 +124,7 @@ std::vector<TAcadTriangle> FindSegmentTriangles(std::span<const TAcadLine> s) {
     // Second sides: segments after u, up to t - 2, with an end near either end of u.
     partners.clear();
     for (std::size_t e = 0; e < 2; ++e)
-      for (std::uint32_t q : near[2 * u + e]) {
+      for (std::uint32_t q : near.of(2 * u + e)) {
         const std::size_t j = q / 2;
         if (j > u && j + 1 < t) partners.push_back(j);
       }
@@ -126,7 +155,7 @@ std::vector<TAcadTriangle> FindSegmentTriangles(std::span<const TAcadLine> s) {
       // Third sides: segments after j with an end at X2; ascending already,
       // a segment with both ends there listed twice.
       closers.clear();
-      for (std::uint32_t q : near[x2_point]) {
+      for (std::uint32_t q : near.of(x2_point)) {
         const std::size_t k = q / 2;
         if (k > j && (closers.empty() || closers.back() != k)) closers.push_back(k);
       }
