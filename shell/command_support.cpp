@@ -5,8 +5,11 @@
 #include <string>
 
 #include "geometry/rounding.h"
+#include "shell/command_area_table.h"
 #include "shell/command_base_line.h"
+#include "shell/command_group_select.h"
 #include "shell/command_length_label.h"
+#include "shell/command_region_split.h"
 #include "shell/command_text_rotation.h"
 #include "shell/command_two_side.h"
 
@@ -50,6 +53,9 @@ void InstallCommands(TForm1& form, CommandState& state) {
   InstallBaseLineCommands(form, state);
   InstallTextRotationCommand(form, state);
   InstallLengthLabelCommand(form, state);
+  InstallRegionSplitCommand(form, state);
+  InstallGroupSelectCommand(form, state);
+  InstallAreaTableCommands(form, state);
   const CommandHandler frame_only = [](TForm1& f, TButton&) {
     f.Frame.Run(host::FrameSteps(), [](const host::Document&, host::CommandContext&) {});
   };
