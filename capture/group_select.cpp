@@ -7,6 +7,7 @@
 #include "annotate/marker.h"
 #include "annotate/record.h"
 #include "capture/segment_triangles.h"
+#include "capture/segments.h"
 #include "geometry/area.h"
 #include "geometry/plane.h"
 #include "host/database.h"
@@ -21,17 +22,6 @@ using geometry::TAcadTriangle;
 
 namespace {
 
-// The sides labelled during one run, in either direction.
-bool SegmentInList(const TAcadPoint& p1, const TAcadPoint& p2, const std::vector<TAcadLine>& list,
-                   double tolerance) {
-  for (const TAcadLine& s : list) {
-    if ((geometry::SamePoint(p1, s.st, tolerance) && geometry::SamePoint(p2, s.ed, tolerance)) ||
-        (geometry::SamePoint(p1, s.ed, tolerance) && geometry::SamePoint(p2, s.st, tolerance)))
-      return true;
-  }
-  return false;
-}
-
 // The marker needs an incenter (three-side) or a non-degenerate half
 // (base-and-height); a triangle of overlapping segments may have neither.
 bool Numberable(const TAcadTriangle& t, annotate::AreaMethod method) {
@@ -42,10 +32,10 @@ bool Numberable(const TAcadTriangle& t, annotate::AreaMethod method) {
 
 void LabelUnlisted(const host::Document& document, const TAcadPoint& a, const TAcadPoint& b,
                    const annotate::LabelStyle& labels, const host::AngleSettings& angles,
-                   std::vector<TAcadLine>& labelled, annotate::CreatedObjectRecord& record) {
-  if (SegmentInList(a, b, labelled, kLabelledTolerance)) return;
+                   LabelledSegments& labelled, annotate::CreatedObjectRecord& record) {
+  if (labelled.Contains(a, b, kLabelledTolerance)) return;
   annotate::SideLengthLabel(document, a, b, labels, angles, false, record);
-  labelled.push_back({a, b});
+  labelled.Add(a, b);
 }
 
 }  // namespace
@@ -133,7 +123,7 @@ void AnnotateTriangleGroup(const host::CommandContext& context, const GroupSelec
   annotate::CreatedObjectRecord record;
   const annotate::LabelStyle labels = s.Labels();
   const annotate::MarkerStyle marker = s.Marker();
-  std::vector<TAcadLine> labelled;
+  LabelledSegments labelled;
   int number = params.number;
   for (const TAcadTriangle& t : triangles) {
     if (!Numberable(t, params.method)) {
