@@ -1,8 +1,14 @@
-// The desktop program: the tool window beside the CAD host.
+// The desktop program: the tool window beside the CAD host. `zavin batch ...`
+// runs a script instead, without a display (see app/batch.h).
 
 #include <QApplication>
 
+#include <iostream>
 #include <memory>
+#include <string>
+#include <vector>
+
+#include "app/batch.h"
 
 #include "host/command_frame.h"
 #include "host/link.h"
@@ -14,6 +20,10 @@
 #include "ui/target_cad_dialog.h"
 
 int main(int argc, char** argv) {
+  // Before any Qt object: a batch run needs neither a display nor widgets.
+  if (argc > 1 && std::string(argv[1]) == "batch")
+    return zavin::app::BatchMain(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zavin"));
 
