@@ -26,13 +26,28 @@ namespace {
 namespace fs = std::filesystem;
 using cad::UserAnswer;
 
+std::string Trim(std::string_view s) {
+  const auto b = s.find_first_not_of(" \t\r");
+  if (b == std::string_view::npos) return {};
+  const auto e = s.find_last_not_of(" \t\r");
+  return std::string(s.substr(b, e - b + 1));
+}
+
+// Host texts carry line breaks of the command line; one output line each.
+std::string OneLine(std::string_view s) {
+  std::string t(s);
+  for (char& c : t)
+    if (c == '\n' || c == '\r') c = ' ';
+  return Trim(t);
+}
+
 // Host prompts are answered from the queue the script filled for the running
 // click; an empty queue answers ESC, as a user who walks away would.
 class BatchInput : public cad::UserInput {
  public:
   explicit BatchInput(std::ostream& out) : out_(out) {}
   UserAnswer Next(const std::string& prompt) override {
-    out_ << "prompt: " << prompt << '\n';
+    out_ << "prompt: " << OneLine(prompt) << '\n';
     if (answers_.empty()) {
       out_ << "note: no answer queued, answered by ESC\n";
       return {UserAnswer::Kind::Cancel};
@@ -57,7 +72,7 @@ class PrintingMessageBoxSink : public platform::MessageBoxSink {
   explicit PrintingMessageBoxSink(std::ostream& out) : out_(out) {}
   int Show(platform::Hwnd, const std::string& text, const std::string& caption,
            std::uint32_t flags) override {
-    out_ << "message: " << caption << ": " << text << '\n';
+    out_ << "message: " << OneLine(caption) << ": " << OneLine(text) << '\n';
     return platform::DefaultMessageBoxButton(flags);
   }
 
@@ -81,12 +96,6 @@ std::vector<shell::Control*> ControlsOf(shell::TForm1& f) {
           &f.Edit17,      &f.UpDown5,      &f.Button1,     &f.Button9,      &f.Button7};
 }
 
-std::string Trim(std::string_view s) {
-  const auto b = s.find_first_not_of(" \t\r");
-  if (b == std::string_view::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r");
-  return std::string(s.substr(b, e - b + 1));
-}
 
 std::optional<double> Number(std::string_view s) {
   double v = 0;
@@ -162,7 +171,7 @@ class Runner {
       if (host->database().model_space().size() == entities)
         out_ << "note: the click of line " << s.line << " left the drawing unchanged\n";
       for (; host_prompts < host->prompts().size(); ++host_prompts)
-        out_ << "prompt: " << host->prompts()[host_prompts] << '\n';
+        out_ << "prompt: " << OneLine(host->prompts()[host_prompts]) << '\n';
       if (!input->answers_.empty())
         Fail(input->answers_.front().line, "answer left unused when the click of line " +
                                                std::to_string(s.line) + " ended");

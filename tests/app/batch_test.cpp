@@ -1,0 +1,194 @@
+// Batch runs end to end: the example lot through the tool window and the
+// embedded host into a saved drawing, and the script faults that stop a run.
+
+#include "app/batch.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cad/database.h"
+#include "cad/dxf_file.h"
+
+namespace zavin::app {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::HasSubstr;
+
+class BatchTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    examples_ = ZAVIN_EXAMPLES_DIR;
+    dir_ = fs::temp_directory_path() /
+           ("zavin_batch_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  fs::path Write(const std::string& name, const std::string& text) const {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    return dir_ / name;
+  }
+  static std::string Read(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  BatchOptions Options(const fs::path& script, const std::string& drawing = "l_shaped_lot.dxf") const {
+    BatchOptions o;
+    if (!drawing.empty()) o.drawing = examples_ / drawing;
+    o.script = script;
+    o.out = dir_ / "out.dxf";
+    return o;
+  }
+  // Number text -> its QM_ZAVIN sides, of the saved drawing.
+  static std::map<std::string, std::vector<double>> Records(const cad::Database& db) {
+    std::map<std::string, std::vector<double>> out;
+    for (const cad::Entity* e : db.OfKind(cad::EntityKind::Text))
+      if (e->xdata.size() == 2 && e->xdata[0].value == platform::Variant("QM_ZAVIN")) {
+        std::vector<double> sides;
+        for (const auto& v : e->xdata[1].value.array().items) sides.push_back(v.ToDouble());
+        out[e->as<cad::TextData>()->text] = sides;
+      }
+    return out;
+  }
+
+  fs::path examples_;
+  fs::path dir_;
+};
+
+TEST_F(BatchTest, MainExampleAnnotatesTheLotAndSavesTheDrawing) {
+  const std::string original = Read(examples_ / "l_shaped_lot.dxf");
+  std::ostringstream out;
+  RunBatch(Options(examples_ / "l_shaped_lot.zvs"), out);
+
+  EXPECT_THAT(out.str(), HasSubstr("prompt: 領域内の１点を指示 :\n"));
+  EXPECT_THAT(out.str(), HasSubstr("saved: " + (dir_ / "out.dxf").string()));
+  EXPECT_EQ(Read(examples_ / "l_shaped_lot.dxf"), original) << "the opened drawing stays as it was";
+
+  cad::Database db;
+  const cad::DxfLoadReport report = cad::LoadDxf(dir_ / "out.dxf", db);
+  EXPECT_EQ(report.Warning(), "");
+  EXPECT_THAT(report.app_ids, ::testing::Contains("QM_ZAVIN"));
+  // The four triangles of the L, numbered from 1, each with its three sides.
+  const auto records = Records(db);
+  ASSERT_EQ(records.size(), 4u);
+  double area = 0;
+  for (const auto& [number, s] : records) {
+    SCOPED_TRACE(number);
+    ASSERT_EQ(s.size(), 3u);
+    const double p = (s[0] + s[1] + s[2]) / 2;
+    area += std::sqrt(p * (p - s[0]) * (p - s[1]) * (p - s[2]));
+  }
+  EXPECT_EQ(records.begin()->first, "1");
+  EXPECT_NEAR(area, 20000.0 * 8000 + 8000.0 * 10000, 1.0);
+  // The outline is kept; the table with its total was placed.
+  int outline = 0;
+  bool total = false;
+  for (const auto& [id, e] : db.model_space()) {
+    outline += e.kind() == cad::EntityKind::Line && e.layer == "0";
+    if (auto* t = e.as<cad::TextData>()) total = total || t->text == "合計";
+  }
+  EXPECT_EQ(outline, 6);
+  EXPECT_TRUE(total);
+}
+
+TEST_F(BatchTest, EveryExampleRunsClean) {
+  for (const char* name : {"convex_lot", "split_lot", "l_shaped_lot_two_side", "convex_lot_two_side",
+                           "split_lot_two_side"}) {
+    SCOPED_TRACE(name);
+    std::string base = name;
+    if (const auto cut = base.find("_two_side"); cut != std::string::npos) base.erase(cut);
+    std::ostringstream out;
+    RunBatch(Options(examples_ / (std::string(name) + ".zvs"), base + ".dxf"), out);
+    EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("note:")));
+    cad::Database db;
+    cad::LoadDxf(dir_ / "out.dxf", db);
+    const std::size_t expected = base == "convex_lot" ? 2 : base == "split_lot" ? 3 : 4;
+    EXPECT_EQ(Records(db).size(), expected);
+  }
+}
+
+TEST_F(BatchTest, UnansweredPromptIsEscapedAndMessagesArePrinted) {
+  const fs::path script = Write("s.zvs",
+                                "click Button10\n"
+                                "click ２辺指示   # the same side twice\n"
+                                "pick 5000,0\n"
+                                "pick 5000,0\n");
+  std::ostringstream out;
+  RunBatch(Options(script), out);
+  EXPECT_THAT(out.str(), HasSubstr("prompt: 領域内の１点を指示 :\nnote: no answer queued, answered by ESC\n"));
+  EXPECT_THAT(out.str(), HasSubstr("message: Acad_Zavin: 2 線分の端点がつながっていません．\n"));
+  EXPECT_TRUE(fs::exists(dir_ / "out.dxf"));
+}
+
+TEST_F(BatchTest, ScriptFaultsStopWithTheLineAndSaveNothing) {
+  struct Case {
+    const char* name;
+    std::string script;
+    std::string says;
+  } cases[] = {
+      {"unknown statement", "updown UpDown4 1\npush Button8\n", ":2: unknown statement \"push\""},
+      {"unknown control", "set Edit99 5\n", ":1: unknown control \"Edit99\""},
+      {"wrong kind", "set Button8 5\n", ":1: Button8 is not an edit field"},
+      {"malformed point", "click Button10\npoint 4000;4000\n", ":2: malformed point \"4000;4000\""},
+      {"malformed number", "updown UpDown4 two\n", ":1: updown takes a whole number"},
+      {"out of range", "updown UpDown4 0\n", ":1: UpDown4 goes from 1 to"},
+      {"answer left over", "# answers\nclick Button10\npoint 4000,4000\npoint 1,1\n",
+       ":4: answer left unused when the click of line 2 ended"},
+      {"answer without click", "point 1,1\n", ":1: answer \"point\" without a click"},
+      {"bad check", "check CheckBox2 yes\n", ":1: check takes on or off"},
+      {"no item", "radio RadioGroup1 7\n", ":1: no item \"7\" in RadioGroup1"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path script = Write("s.zvs", c.script);
+    std::ostringstream out, err;
+    EXPECT_EQ(BatchMain({"--drawing", (examples_ / "l_shaped_lot.dxf").string(), "--script",
+                         script.string(), "--out", (dir_ / "out.dxf").string()},
+                        out, err),
+              1);
+    EXPECT_THAT(err.str(), HasSubstr(script.string() + c.says));
+    EXPECT_FALSE(fs::exists(dir_ / "out.dxf"));
+  }
+  std::ostringstream out, err;
+  EXPECT_EQ(BatchMain({"--script", (dir_ / "missing.zvs").string(), "--out", "x.dxf"}, out, err), 1);
+  EXPECT_THAT(err.str(), HasSubstr("missing.zvs: cannot read the script"));
+  EXPECT_EQ(BatchMain({"--script", "s.zvs"}, out, err), 2);
+  EXPECT_EQ(BatchMain({"--script", "s.zvs", "--out", "o.dxf", "--bogus"}, out, err), 2);
+}
+
+TEST_F(BatchTest, SettingsAreLoadedNeverWrittenAndTheOpenedDrawingIsKept) {
+  const fs::path ini = Write("zavin.ini", "[QM_Zavin]\nM_Layer=文字\nProgId=Other.Application\n");
+  const std::string before = Read(ini);
+  const fs::path script = Write("s.zvs", "click Button10\npoint 4000,4000\n");
+  BatchOptions o = Options(script);
+  o.settings = ini;
+  std::ostringstream out;
+  RunBatch(o, out);
+  EXPECT_EQ(Read(ini), before);
+  cad::Database db;
+  cad::LoadDxf(o.out, db);
+  ASSERT_EQ(Records(db).size(), 4u) << "the host registered under the settings' ProgId answers";
+  for (const cad::Entity* e : db.OfKind(cad::EntityKind::Text)) EXPECT_EQ(e->layer, "文字");
+
+  // --host-progid wins over the settings; saving onto the opened drawing is refused.
+  o.host_progid = "ZWCAD.Application";
+  o.out = *o.drawing;
+  const std::string original = Read(*o.drawing);
+  EXPECT_THROW(RunBatch(o, out), cad::DxfError);
+  EXPECT_EQ(Read(*o.drawing), original);
+}
+
+}  // namespace
+}  // namespace zavin::app
