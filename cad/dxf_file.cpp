@@ -73,11 +73,6 @@ ValueType TypeOf(long code) {
   return ValueType::Text;
 }
 
-struct Group {
-  long code;
-  std::string value;
-  int line;  // line of the group code
-};
 
 // Kinds the database models; the rest of an entity section is reported.
 const std::set<std::string> kModelled = {"LINE", "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
@@ -156,7 +151,6 @@ struct ScannedEntity {
 const std::set<std::string> kEmitted = {"LINE", "LWPOLYLINE", "POLYLINE", "CIRCLE", "TEXT", "INSERT"};
 
 struct Scan {
-  std::vector<Group> groups;
   std::deque<ScannedEntity> entities;
   std::map<std::string, int> skipped;
   std::vector<std::string> app_ids;
@@ -240,7 +234,6 @@ Scan ScanFile(const std::filesystem::path& file) {
     } else if (*code == 2 && section == "TABLES" && entity == "APPID") {
       scan.app_ids.push_back(value);
     }
-    scan.groups.push_back({*code, value, code_at});
   }
   if (!eof) {
     if (!section.empty())

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -101,14 +102,24 @@ TEST_F(BatchTest, MainExampleAnnotatesTheLotAndSavesTheDrawing) {
   }
   EXPECT_EQ(outline, 6);
   EXPECT_TRUE(total);
+
+  // Another strict reader takes the annotated drawing as it is.
+  const std::string cmd =
+      "/usr/bin/python3 -c \"import sys, ezdxf; d = ezdxf.readfile(sys.argv[1]); a = d.audit(); "
+      "n = sum(1 for e in d.modelspace().query('TEXT') if e.has_xdata('QM_ZAVIN')); "
+      "print(len(a.errors), len(a.fixes), d.appids.has_entry('QM_ZAVIN'), n)\" " +
+      (dir_ / "out.dxf").string() + " > " + (dir_ / "check.txt").string() + " 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << Read(dir_ / "check.txt");
+  EXPECT_EQ(Read(dir_ / "check.txt"), "0 0 True 4\n");
 }
 
 TEST_F(BatchTest, EveryExampleRunsClean) {
   for (const char* name : {"convex_lot", "split_lot", "l_shaped_lot_two_side", "convex_lot_two_side",
-                           "split_lot_two_side"}) {
+                           "split_lot_two_side", "split_lot_group"}) {
     SCOPED_TRACE(name);
     std::string base = name;
-    if (const auto cut = base.find("_two_side"); cut != std::string::npos) base.erase(cut);
+    for (const char* variant : {"_two_side", "_group"})
+      if (const auto cut = base.find(variant); cut != std::string::npos) base.erase(cut);
     std::ostringstream out;
     RunBatch(Options(examples_ / (std::string(name) + ".zvs"), base + ".dxf"), out);
     EXPECT_THAT(out.str(), ::testing::Not(HasSubstr("note:")));
