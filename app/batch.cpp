@@ -148,8 +148,13 @@ class Runner {
       if (!probe) throw BatchError(options_.settings->string() + ": cannot read the settings file");
       form.Environment().settings_file = *options_.settings;
     }
-    program.Start();
-    // Loaded as at start-up, never written back.
+    // Loaded as at start-up, never written back, also when start-up fails.
+    try {
+      program.Start();
+    } catch (...) {
+      form.Environment().settings_file.clear();
+      throw;
+    }
     form.Environment().settings_file.clear();
     if (options_.host_progid) form.Link.HostProgId = *options_.host_progid;
     host->RegisterRunning(form.Link.HostProgId);
