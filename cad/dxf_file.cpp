@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <deque>
 #include <fstream>
+#include <iconv.h>
+#include <sstream>
 #include <memory>
 #include <numbers>
 #include <optional>
@@ -151,6 +153,8 @@ struct ScannedEntity {
 const std::set<std::string> kEmitted = {"LINE", "LWPOLYLINE", "POLYLINE", "CIRCLE", "TEXT", "INSERT"};
 
 struct Scan {
+  std::string version;    // $ACADVER
+  std::string code_page;  // $DWGCODEPAGE
   std::deque<ScannedEntity> entities;
   std::map<std::string, int> skipped;
   std::vector<std::string> app_ids;
@@ -168,6 +172,7 @@ Scan ScanFile(const std::filesystem::path& file) {
   std::string section;  // open section, empty outside
   std::string table;    // open table in TABLES
   std::string entity;   // current object type (group 0)
+  std::string variable; // current header variable (group 9)
   ScannedEntity current;
   XdataBuilder xdata;
   auto finish = [&] {
@@ -222,6 +227,12 @@ Scan ScanFile(const std::filesystem::path& file) {
         ++scan.skipped[v];
       }
       entity = v;
+    } else if (*code == 9) {
+      variable = Trim(value);
+    } else if (section == "HEADER" && variable == "$ACADVER" && *code == 1) {
+      scan.version = Trim(value);
+    } else if (section == "HEADER" && variable == "$DWGCODEPAGE" && *code == 3) {
+      scan.code_page = Trim(value);
     } else if (*code >= 1000) {
       const std::string error = xdata.Add(*code, value);
       if (!error.empty()) throw DxfError(file, code_at, error);
@@ -591,14 +602,97 @@ std::string DxfLoadReport::Warning() const {
   return s;
 }
 
+namespace {
+
+bool ValidUtf8(const std::string& s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    const int n = c < 0x80 ? 0 : (c >> 5) == 6 ? 1 : (c >> 4) == 14 ? 2 : (c >> 3) == 30 ? 3 : -1;
+    if (n < 0 || i + n >= s.size() + (n == 0 ? 1 : 0)) return false;
+    for (int k = 1; k <= n; ++k)
+      if ((static_cast<unsigned char>(s[i + k]) >> 6) != 2) return false;
+    i += n + 1;
+  }
+  return true;
+}
+
+void AppendUtf8(std::string& out, char32_t c) {
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else if (c < 0x800) {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += static_cast<char>(0xE0 | (c >> 12));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (c >> 18));
+    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+}
+
+// Releases before AC1021 store texts in the drawing's code page, with
+// characters outside it as \U+XXXX. Bytes that already form valid UTF-8 are
+// taken as they are: many writers put UTF-8 under any code page.
+std::string ToUtf8(const std::filesystem::path& file, std::string bytes, const std::string& code_page) {
+  if (!ValidUtf8(bytes)) {
+    std::string from = "CP1252";
+    if (code_page.size() > 5 && code_page.compare(0, 5, "ANSI_") == 0) from = "CP" + code_page.substr(5);
+    iconv_t cd = iconv_open("UTF-8", from.c_str());
+    if (cd == reinterpret_cast<iconv_t>(-1))
+      throw DxfError(file, 0, "unsupported code page " + code_page);
+    std::string out(bytes.size() * 4 + 16, '\0');
+    char* in_p = bytes.data();
+    std::size_t in_left = bytes.size();
+    char* out_p = out.data();
+    std::size_t out_left = out.size();
+    const std::size_t r = iconv(cd, &in_p, &in_left, &out_p, &out_left);
+    iconv_close(cd);
+    if (r == static_cast<std::size_t>(-1)) {
+      const auto line = 1 + std::count(static_cast<const char*>(bytes.data()), static_cast<const char*>(in_p), '\n');
+      throw DxfError(file, static_cast<int>(line), "text is not valid in code page " + code_page);
+    }
+    out.resize(out.size() - out_left);
+    bytes = std::move(out);
+  }
+  std::string decoded;
+  decoded.reserve(bytes.size());
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    std::uint32_t c = 0;
+    if (bytes.compare(i, 3, "\\U+") == 0 && i + 7 <= bytes.size()) {
+      auto [p, ec] = std::from_chars(bytes.data() + i + 3, bytes.data() + i + 7, c, 16);
+      if (ec == std::errc() && p == bytes.data() + i + 7) {
+        AppendUtf8(decoded, c);
+        i += 6;
+        continue;
+      }
+    }
+    decoded += bytes[i];
+  }
+  return decoded;
+}
+
+}  // namespace
+
 DxfLoadReport LoadDxf(const std::filesystem::path& file, Database& db) {
   Scan scan = ScanFile(file);
   Database staged;
   Reader reader(file, staged, std::move(scan.entities));
   DL_Dxf dxf;
   // dxflib reads the groups again; the scan has made sure they are well formed.
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw DxfError(file, 0, "cannot open the file");
+  std::string bytes;
+  {
+    std::ifstream raw(file, std::ios::binary);
+    if (!raw) throw DxfError(file, 0, "cannot open the file");
+    std::ostringstream all;
+    all << raw.rdbuf();
+    bytes = all.str();
+  }
+  if (!scan.version.empty() && scan.version < "AC1021") bytes = ToUtf8(file, std::move(bytes), scan.code_page);
+  std::istringstream in(bytes);
   try {
     dxf.in(in, &reader);
   } catch (const DxfError&) {

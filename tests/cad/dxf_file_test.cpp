@@ -213,6 +213,34 @@ TEST_F(DxfFileTest, ReadsForeignFilesAndNamesWhatItSkips) {
   EXPECT_NE(db.FindLayer("B"), nullptr);
 }
 
+TEST_F(DxfFileTest, OlderReleasesAreReadInTheirCodePage) {
+  auto text = [](const std::string& layer, const std::string& s) {
+    return "0\nTEXT\n8\n" + layer + "\n10\n0\n20\n0\n30\n0\n40\n2.5\n1\n" + s + "\n";
+  };
+  auto file = [](const std::string& page, const std::string& entities) {
+    return "0\nSECTION\n2\nHEADER\n9\n$ACADVER\n1\nAC1015\n9\n$DWGCODEPAGE\n3\n" + page +
+           "\n0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" + entities + "0\nENDSEC\n0\nEOF\n";
+  };
+  struct Case {
+    const char* name;
+    std::string content;
+  } cases[] = {
+      {"Shift-JIS", file("ANSI_932", text("\x95\xb6\x8e\x9a", "\x8d\x87\x8c\x76") +
+                                         text("0", "\\U+9762\\U+7A4D"))},
+      {"UTF-8 under another page", file("ANSI_1252", text("文字", "合計") + text("0", "面積"))},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Database db;
+    LoadDxf(Write("old.dxf", c.content), db);
+    const auto texts = db.OfKind(EntityKind::Text);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0]->as<TextData>()->text, "合計");
+    EXPECT_EQ(texts[0]->layer, "文字");
+    EXPECT_EQ(texts[1]->as<TextData>()->text, "面積");
+  }
+}
+
 TEST_F(DxfFileTest, MalformedAndTruncatedFilesNameFileAndLine) {
   const std::string line = "0\nLINE\n8\n0\n10\n0\n20\n0\n30\n0\n11\n5\n21\n0\n31\n0\n";
   const std::string good = Minimal(line);
