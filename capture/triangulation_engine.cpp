@@ -127,12 +127,19 @@ class Clipper {
   }
 
   // unlimited: the outline is simple, passes are not counted.
-  TTriangulation Run(bool unlimited);
+  // separated: the boundary tests may be left to the working ones (see
+  // WellSeparated).
+  TTriangulation Run(bool unlimited, bool separated);
 
  private:
   struct Dependent {
     int vertex;
     std::uint32_t version;
+  };
+  // Its midpoint stays while the rejection is current (the corner's ends do).
+  struct ParityDependent {
+    Dependent d;
+    TAcadPoint m;
   };
 
   static std::size_t Ix(int i) { return static_cast<std::size_t>(i); }
@@ -163,6 +170,7 @@ class Clipper {
   // IsValidDiagonal(a, c) on the current outlines, with the reason if not.
   bool Test(const TAcadPoint& a, const TAcadPoint& c, Reason& reason, std::uint32_t& witness) {
     ++tests_;
+    if (separated_) return TestWorking(a, c, geometry::MidPoint(a, c), reason, witness);
     if (boundary_.DiagonalTouches(a, c) != EdgeIndex::kNone) {
       reason = Reason::Boundary;
       return false;
@@ -172,6 +180,11 @@ class Clipper {
       reason = Reason::Boundary;
       return false;
     }
+    return TestWorking(a, c, m, reason, witness);
+  }
+
+  bool TestWorking(const TAcadPoint& a, const TAcadPoint& c, const TAcadPoint& m, Reason& reason,
+                   std::uint32_t& witness) {
     witness = working_.DiagonalTouches(a, c);
     if (witness != EdgeIndex::kNone) {
       reason = Reason::WorkingEdge;
@@ -199,7 +212,8 @@ class Clipper {
     rejected_[Ix(v)] = 1;
     const Dependent d{v, version_[Ix(v)]};
     if (reason == Reason::WorkingEdge) edgeDependents_[witness].push_back(d);
-    if (reason == Reason::WorkingParity) parityDependents_.push_back(d);
+    if (reason == Reason::WorkingParity)
+      parityDependents_.push_back({d, geometry::MidPoint(P(prev_[Ix(v)]), P(next_[Ix(v)]))});
     Offer(v);
     return false;
   }
@@ -252,15 +266,16 @@ class Clipper {
     const long double xlo = std::min({pu.x, pv.x, pw.x}), xhi = std::max({pu.x, pv.x, pw.x});
     const long double ylo = std::min({pu.y, pv.y, pw.y}), yhi = std::max({pu.y, pv.y, pw.y});
     std::size_t kept = 0;
-    for (const Dependent& d : parityDependents_) {
+    for (const ParityDependent& pd : parityDependents_) {
+      const Dependent& d = pd.d;
+      const TAcadPoint& m = pd.m;
       if (!Current(d)) continue;
-      const TAcadPoint m = geometry::MidPoint(P(prev_[Ix(d.vertex)]), P(next_[Ix(d.vertex)]));
       if (m.x >= xlo && m.x <= xhi && m.y >= ylo && m.y <= yhi &&
           (RayCrossesEdge(m, pu, pv) != RayCrossesEdge(m, pv, pw)) != RayCrossesEdge(m, pu, pw)) {
         Forget(d.vertex);
         continue;
       }
-      parityDependents_[kept++] = d;
+      parityDependents_[kept++] = pd;
     }
     parityDependents_.resize(kept);
     Refresh(u);
@@ -291,13 +306,14 @@ class Clipper {
   std::vector<double> deviation_;
   std::vector<std::uint32_t> outEdge_;
   std::vector<std::vector<Dependent>> edgeDependents_;
-  std::vector<Dependent> parityDependents_;
+  std::vector<ParityDependent> parityDependents_;
   std::vector<int> skipList_;
   CandidateTree candidates_;
   VertexBuckets buckets_;
   EdgeIndex& boundary_;
   EdgeIndex working_;
   bool fast_ = false;
+  bool separated_ = false;
   int head_ = 0;
   int n_ = n0_;
   int k_ = 0;
@@ -305,7 +321,8 @@ class Clipper {
   TTriangulation out_;
 };
 
-TTriangulation Clipper::Run(bool unlimited) {
+TTriangulation Clipper::Run(bool unlimited, bool separated) {
+  separated_ = separated;
   // Between two clips the outline stands still, so the literal sweep tries the
   // corners in order of deviation until one passes: on a simple outline, where
   // passes are not counted, that is the best corner not known to be rejected.
@@ -391,6 +408,52 @@ bool OutlineIsSimple(std::span<const TAcadPoint> h, const EdgeIndex& edges) {
   });
 }
 
+// Whether on this simple outline a diagonal that passes the working tests
+// always passes the boundary ones, so that they can be skipped. It does when
+// every vertex is farther than kSeparation from every edge not ending at it
+// (edges are longer too), and coordinates are small enough for rounding to be
+// far below the end tolerance:
+// - the part S of a diagonal beyond the end tolerance from both ends (widened
+//   by rounding) meets no working edge and holds the midpoint, which has odd
+//   parity, so all of S has odd parity for the working chain;
+// - if every accepted diagonal lies in the closed region, so does the working
+//   chain, and points outside the region, or on a boundary edge off the chain,
+//   have even parity; hence S lies inside and meets no boundary edge;
+// - nearer its ends than kSeparation the diagonal can only meet the boundary
+//   at the end vertex itself (contact at distance 0) or by running along an
+//   edge of that end, which would reach into S; so it lies in the closed
+//   region and the induction goes on.
+bool WellSeparated(std::span<const TAcadPoint> h, const EdgeIndex& edges) {
+  constexpr long double kSeparation = 10 * kDiagonalEndTolerance;
+  constexpr long double kMaxMagnitude = 1e9L;
+  const std::size_t n = h.size();
+  for (const TAcadPoint& p : h)
+    if (!(std::fabs(p.x) < kMaxMagnitude && std::fabs(p.y) < kMaxMagnitude)) return false;
+  const auto near = [&](const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b) {
+    const long double dx = static_cast<long double>(b.x) - a.x;
+    const long double dy = static_cast<long double>(b.y) - a.y;
+    const long double px = static_cast<long double>(p.x) - a.x;
+    const long double py = static_cast<long double>(p.y) - a.y;
+    const long double len2 = dx * dx + dy * dy;
+    long double t = len2 > 0 ? (px * dx + py * dy) / len2 : 0;
+    t = std::clamp(t, 0.0L, 1.0L);
+    const long double ex = px - t * dx, ey = py - t * dy;
+    return ex * ex + ey * ey <= 4 * kSeparation * kSeparation;
+  };
+  for (std::size_t i = 0; i < n; ++i) {
+    const TAcadPoint& p = h[i];
+    if (near(h[(i + 1) % n], p, p)) return false;
+    const std::uint32_t before = static_cast<std::uint32_t>((i + n - 1) % n);
+    const std::uint32_t after = static_cast<std::uint32_t>(i);
+    const long double r = 3 * kSeparation;
+    if (edges.AnyEdgeNearBox(p.x - r, p.y - r, p.x + r, p.y + r, [&](std::uint32_t e) {
+          return e != before && e != after && near(p, edges.start(e), edges.end(e));
+        }))
+      return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 bool OutlineIsSimple(std::span<const TAcadPoint> h) { return OutlineIsSimple(h, OutlineEdges(h)); }
@@ -402,8 +465,9 @@ TTriangulation RunTriangulation(std::span<const TAcadPoint> vertices, const Diag
   if (vertices.size() > static_cast<std::size_t>(std::numeric_limits<int>::max() / 4)) return {};
   EdgeIndex boundary = OutlineEdges(vertices);
   const bool simple = OutlineIsSimple(vertices, boundary);
+  const bool separated = simple && WellSeparated(vertices, boundary);
   Clipper clipper(vertices, boundary, sink);
-  return clipper.Run(simple);
+  return clipper.Run(simple, separated);
 }
 
 }  // namespace zavin::capture::detail

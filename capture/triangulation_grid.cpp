@@ -52,19 +52,15 @@ EdgeIndex::EdgeIndex(std::span<const TAcadPoint> points, std::size_t targetCells
       cells_(static_cast<std::size_t>(grid_.columns()) * static_cast<std::size_t>(grid_.rows())),
       retiredIn_(cells_.size(), 0) {}
 
-void EdgeIndex::Retire(std::uint32_t edge) {
-  if (!alive_[edge]) return;
-  alive_[edge] = 0;
-  grid_.ForEachCell(a_[edge], b_[edge], [&](std::size_t cell, bool) {
-    ++retiredIn_[cell];
-    return false;
-  });
-}
+// Entries stay until queries have met retired ones in the cell as often as
+// half its size: walking a long edge's cells on retirement cost as much as
+// adding it.
+void EdgeIndex::Retire(std::uint32_t edge) { alive_[edge] = 0; }
 
 std::vector<EdgeIndex::Entry>& EdgeIndex::Live(std::size_t cell) {
   std::vector<Entry>& entries = cells_[cell];
   // Clipping along one stretch of outline retires edge after edge in the same
-  // cells; dropping them once they are half the cell keeps queries linear.
+  // cells; dropping them once met often enough keeps queries linear.
   if (2 * retiredIn_[cell] > entries.size()) {
     std::erase_if(entries, [&](const Entry& e) { return !alive_[e.edge]; });
     retiredIn_[cell] = 0;
@@ -97,7 +93,11 @@ std::uint32_t EdgeIndex::DiagonalTouches(const TAcadPoint& a, const TAcadPoint& 
   const long double ylo = std::min(a.y, c.y), yhi = std::max(a.y, c.y);
   grid_.ForEachCell(a, c, [&](std::size_t cell, bool) {
     for (const Entry& e : Live(cell)) {
-      if (!alive_[e.edge] || stamp_[e.edge] == query_) continue;
+      if (!alive_[e.edge]) {
+        ++retiredIn_[cell];
+        continue;
+      }
+      if (stamp_[e.edge] == query_) continue;
       stamp_[e.edge] = query_;
       const TAcadPoint& p = a_[e.edge];
       const TAcadPoint& q = b_[e.edge];
@@ -121,8 +121,13 @@ bool EdgeIndex::RayParity(const TAcadPoint& p) {
   // An edge's rows in this column are one run: count it where the ray meets
   // the run, at p's own row or at the run's first row above it.
   for (int r = row; r < grid_.rows(); ++r) {
-    for (const Entry& e : Live(grid_.Cell(column, r))) {
-      if (!alive_[e.edge] || (r != row && !e.firstInColumn)) continue;
+    const std::size_t cell = grid_.Cell(column, r);
+    for (const Entry& e : Live(cell)) {
+      if (!alive_[e.edge]) {
+        ++retiredIn_[cell];
+        continue;
+      }
+      if (r != row && !e.firstInColumn) continue;
       if (std::max(a_[e.edge].y, b_[e.edge].y) < p.y) continue;  // wholly below
       if (RayCrossesEdge(p, a_[e.edge], b_[e.edge])) odd = !odd;
     }

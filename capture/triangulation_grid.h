@@ -63,6 +63,11 @@ class EdgeIndex {
   // stops when f returns true and returns true then.
   template <class F>
   bool AnyPairSharingACell(F&& f) const;
+  // Calls f(edge) once or more for every live edge that may meet the box;
+  // stops when f returns true and returns true then.
+  template <class F>
+  bool AnyEdgeNearBox(long double xlo, long double ylo, long double xhi, long double yhi,
+                      F&& f) const;
 
   const TAcadPoint& start(std::uint32_t e) const { return a_[e]; }
   const TAcadPoint& end(std::uint32_t e) const { return b_[e]; }
@@ -77,7 +82,7 @@ class EdgeIndex {
 
   EdgeGrid grid_;
   std::vector<std::vector<Entry>> cells_;
-  std::vector<std::uint32_t> retiredIn_;  // per cell, entries of retired edges
+  std::vector<std::uint32_t> retiredIn_;  // per cell, retired entries met by queries
   std::vector<TAcadPoint> a_;
   std::vector<TAcadPoint> b_;
   std::vector<std::uint8_t> alive_;
@@ -132,6 +137,17 @@ bool EdgeIndex::AnyPairSharingACell(F&& f) const {
       }
     }
   }
+  return false;
+}
+
+template <class F>
+bool EdgeIndex::AnyEdgeNearBox(long double xlo, long double ylo, long double xhi, long double yhi,
+                               F&& f) const {
+  const int c1 = grid_.Column(xhi), r0 = grid_.Row(ylo), r1 = grid_.Row(yhi);
+  for (int c = grid_.Column(xlo); c <= c1; ++c)
+    for (int r = r0; r <= r1; ++r)
+      for (const Entry& e : cells_[grid_.Cell(c, r)])
+        if (alive_[e.edge] && f(e.edge)) return true;
   return false;
 }
 
