@@ -45,9 +45,10 @@ struct DxfLoadReport {
   std::string Warning() const;
 };
 
-// Reads `file` into `db`, which should be fresh. The whole file is checked
-// before anything is added, so a malformed or truncated file raises DxfError
-// and leaves `db` untouched.
+// Replaces the contents of `db` with the drawing in `file`. The whole file is
+// checked and read into a fresh database first, so a malformed or truncated
+// file raises DxfError and leaves `db` untouched. Releases before AC1021 are
+// read in their $DWGCODEPAGE.
 DxfLoadReport LoadDxf(const std::filesystem::path& file, Database& db);
 
 struct DxfSaveOptions {
