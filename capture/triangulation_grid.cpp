@@ -128,8 +128,12 @@ bool EdgeIndex::RayParity(const TAcadPoint& p) {
         continue;
       }
       if (r != row && !e.firstInColumn) continue;
-      if (std::max(a_[e.edge].y, b_[e.edge].y) < p.y) continue;  // wholly below
-      if (RayCrossesEdge(p, a_[e.edge], b_[e.edge])) odd = !odd;
+      const TAcadPoint& a = a_[e.edge];
+      const TAcadPoint& b = b_[e.edge];
+      if ((a.x > p.x) == (b.x > p.x)) continue;  // RayCrossesEdge's straddle rule
+      if (std::max(a.y, b.y) < p.y) continue;    // wholly below
+      // Wholly above and straddling: the crossing is above p.
+      if (std::min(a.y, b.y) > p.y || RayCrossesEdge(p, a, b)) odd = !odd;
     }
   }
   return odd;
