@@ -25,5 +25,7 @@ function(add_module_test NAME)
   gtest_discover_tests(${NAME}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES TIMEOUT ${T_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ZAVIN_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+               ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+  # The source tree, for tests that read files from it.
+  target_compile_definitions(${NAME} PRIVATE ZAVIN_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
 endfunction()
