@@ -122,12 +122,13 @@ bool EdgeIndex::RayParity(const TAcadPoint& p) {
   // the run, at p's own row or at the run's first row above it.
   for (int r = row; r < grid_.rows(); ++r) {
     const std::size_t cell = grid_.Cell(column, r);
+    const bool own = r == row;
     for (const Entry& e : Live(cell)) {
+      if (!own && !e.firstInColumn) continue;  // counted in a lower row
       if (!alive_[e.edge]) {
         ++retiredIn_[cell];
         continue;
       }
-      if (r != row && !e.firstInColumn) continue;
       const TAcadPoint& a = a_[e.edge];
       const TAcadPoint& b = b_[e.edge];
       if ((a.x > p.x) == (b.x > p.x)) continue;  // RayCrossesEdge's straddle rule
