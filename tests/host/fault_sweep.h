@@ -32,6 +32,16 @@ struct SweepCommand {
   std::function<std::string(TestHost&)> check;
 };
 
+// The invariant most commands share: the drawing's angle unit is back to
+// `aunits` and every entity of `kept` is still there. "" when it holds.
+inline std::string AngleUnitsAndEntitiesKept(const TestHost& t, std::int32_t aunits,
+                                             const std::vector<std::int64_t>& kept) {
+  if (t.db().GetVar("AUNITS").ToInt32() != aunits) return "AUNITS not restored";
+  for (const std::int64_t id : kept)
+    if (!t.db().Find(id)) return "entity " + std::to_string(id) + " lost";
+  return "";
+}
+
 struct SweepReport {
   std::int64_t clean_calls = 0;
   FrameOutcome clean_outcome = FrameOutcome::EndedByError;

@@ -285,11 +285,8 @@ TEST(GroupSelectFaultSweep, EveryFailureKeepsTheDrawing) {
       for (std::int64_t id : *ids) t.input->PushEntity(id);
       t.input->PushEnter();
     };
-    command.check = [ids](host::testing::TestHost& t) -> std::string {
-      if (t.db().GetVar("AUNITS").ToInt32() != 3) return "AUNITS not restored";
-      for (std::int64_t id : *ids)
-        if (!t.db().Find(id)) return "entity " + std::to_string(id) + " lost";
-      return "";
+    command.check = [ids](host::testing::TestHost& t) {
+      return host::testing::AngleUnitsAndEntitiesKept(t, 3, *ids);
     };
     const host::testing::SweepReport report = host::testing::RunFaultSweep(command);
     platform::SetMessageBoxSink(nullptr);

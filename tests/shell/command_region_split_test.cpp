@@ -276,10 +276,8 @@ TEST(RegionSplitFaultSweep, EveryFailureKeepsTheDrawing) {
       *outline_id = t.db().AddPolyline(c.outline, true);
       t.input->PushPoint(c.x, c.y);
     };
-    command.check = [outline_id](host::testing::TestHost& t) -> std::string {
-      if (t.db().GetVar("AUNITS").ToInt32() != 3) return "AUNITS not restored";
-      if (!t.db().Find(*outline_id)) return "the user's outline was erased";
-      return "";
+    command.check = [outline_id](host::testing::TestHost& t) {
+      return host::testing::AngleUnitsAndEntitiesKept(t, 3, {*outline_id});
     };
     const host::testing::SweepReport report = host::testing::RunFaultSweep(command);
     platform::SetMessageBoxSink(nullptr);

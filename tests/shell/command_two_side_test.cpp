@@ -280,11 +280,8 @@ TEST(TwoSideFaultSweep, EveryFailureRestoresTheDrawingState) {
       t.input->PushEntity((*ids)[0], 2000, 0);
       t.input->PushEntity((*ids)[1], 0, 1500);
     };
-    command.check = [ids](host::testing::TestHost& t) -> std::string {
-      if (t.db().GetVar("AUNITS").ToInt32() != 3) return "AUNITS not restored";
-      for (std::int64_t id : *ids)
-        if (!t.db().Find(id)) return "entity " + std::to_string(id) + " lost";
-      return "";
+    command.check = [ids](host::testing::TestHost& t) {
+      return host::testing::AngleUnitsAndEntitiesKept(t, 3, *ids);
     };
     const host::testing::SweepReport report = host::testing::RunFaultSweep(command);
     platform::SetMessageBoxSink(nullptr);

@@ -97,10 +97,7 @@ std::vector<std::int64_t> SeedDrawing(host::testing::TestHost& t) {
 }
 
 std::string CheckKept(host::testing::TestHost& t, const std::vector<std::int64_t>& ids) {
-  if (t.db().GetVar("AUNITS").ToInt32() != kAunits) return "AUNITS not restored";
-  for (const std::int64_t id : ids)
-    if (!t.db().Find(id)) return "entity " + std::to_string(id) + " lost";
-  return "";
+  return host::testing::AngleUnitsAndEntitiesKept(t, kAunits, ids);
 }
 
 void ExpectNoFaults(const host::testing::SweepReport& report) {
