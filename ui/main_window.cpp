@@ -13,17 +13,10 @@
 #include <QToolButton>
 
 #include "ui/fonts.h"
+#include "ui/place.h"
 
 namespace zavin::ui {
 namespace {
-
-// Absolute placement, as on the original form: the window is 185 x 266.
-template <typename W>
-W* Place(QWidget* parent, int x, int y, int w, int h, W* widget) {
-  widget->setParent(parent);
-  widget->setGeometry(x, y, w, h);
-  return widget;
-}
 
 QGroupBox* Group(QWidget* parent, const char* title, int x, int y, int w, int h) {
   return Place(parent, x, y, w, h, new QGroupBox(QString::fromUtf8(title)));

@@ -8,16 +8,10 @@
 #include <QToolButton>
 
 #include "ui/fonts.h"
+#include "ui/place.h"
 
 namespace zavin::ui {
 namespace {
-
-template <typename W>
-W* Place(QWidget* parent, int x, int y, int w, int h, W* widget) {
-  widget->setParent(parent);
-  widget->setGeometry(x, y, w, h);
-  return widget;
-}
 
 }  // namespace
 
