@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "cad/shapes.h"
 #include "platform/automation.h"
@@ -46,8 +47,24 @@ const char* ClassName(EntityKind kind) {
     case EntityKind::Text: return "AcDbText";
     case EntityKind::Circle: return "AcDbCircle";
     case EntityKind::BlockRef: return "AcDbBlockReference";
+    case EntityKind::Arc: return "AcDbArc";
+    case EntityKind::Leader: return "AcDbLeader";
   }
   return "AcDbEntity";
+}
+
+const char* ClassName(const Entity& e) {
+  if (auto* p = e.as<PolylineData>(); p && p->two_d) return "AcDb2dPolyline";
+  return ClassName(e.kind());
+}
+
+bool PolylineData::HasBulges() const {
+  return std::any_of(bulges.begin(), bulges.end(), [](double b) { return b != 0; });
+}
+
+bool LeaderData::HasArrow() const {
+  const std::string b = platform::UpperAscii(arrow_block);
+  return b != "_NONE" && b != "NONE" && b != "." && arrow_size > 0;
 }
 
 const char* DxfName(EntityKind kind) {
@@ -57,8 +74,15 @@ const char* DxfName(EntityKind kind) {
     case EntityKind::Text: return "TEXT";
     case EntityKind::Circle: return "CIRCLE";
     case EntityKind::BlockRef: return "INSERT";
+    case EntityKind::Arc: return "ARC";
+    case EntityKind::Leader: return "LEADER";
   }
   return "";
+}
+
+const char* DxfName(const Entity& e) {
+  if (auto* p = e.as<PolylineData>(); p && p->two_d) return "POLYLINE";
+  return DxfName(e.kind());
 }
 
 Database::Database() {
@@ -135,7 +159,10 @@ std::int64_t Database::AddCircle(Point3 center, double radius, std::string layer
 
 std::int64_t Database::AddPolyline(std::vector<std::pair<double, double>> vertices, bool closed,
                                    std::string layer) {
-  return Add(PolylineData{std::move(vertices), closed, 0}, std::move(layer)).id;
+  PolylineData p;
+  p.vertices = std::move(vertices);
+  p.closed = closed;
+  return Add(std::move(p), std::move(layer)).id;
 }
 
 Entity* Database::Find(std::int64_t id) {
@@ -401,6 +428,10 @@ void Translate(Entity& e, double dx, double dy, double dz) {
     mv(c->center);
   } else if (auto* r = e.as<BlockRefData>()) {
     mv(r->insertion);
+  } else if (auto* a = e.as<ArcData>()) {
+    mv(a->center);
+  } else if (auto* ld = e.as<LeaderData>()) {
+    for (auto& v : ld->vertices) mv(v);
   }
 }
 
@@ -424,6 +455,12 @@ void RotateAbout(Entity& e, Point3 base, double angle) {
   } else if (auto* r = e.as<BlockRefData>()) {
     rot(r->insertion);
     r->rotation += angle;
+  } else if (auto* a = e.as<ArcData>()) {
+    rot(a->center);
+    a->start_angle += angle;
+    a->end_angle += angle;
+  } else if (auto* ld = e.as<LeaderData>()) {
+    for (auto& v : ld->vertices) rot(v);
   }
 }
 
@@ -451,6 +488,16 @@ void Place(Entity& e, Point3 from, double scale, double rotation, Point3 to) {
     pl(r->insertion);
     r->scale *= scale;
     r->rotation += rotation;
+  } else if (auto* a = e.as<ArcData>()) {
+    // A negative uniform scale is a half turn.
+    const double turn = rotation + (scale < 0 ? std::numbers::pi : 0.0);
+    pl(a->center);
+    a->radius *= std::fabs(scale);
+    a->start_angle += turn;
+    a->end_angle += turn;
+  } else if (auto* ld = e.as<LeaderData>()) {
+    for (auto& v : ld->vertices) pl(v);
+    ld->arrow_size *= std::fabs(scale);
   }
 }
 

@@ -25,11 +25,20 @@ struct LineData {
   Point3 start, end;
 };
 
-// Lightweight polyline: 2D vertices at one elevation; bulges are not modelled.
+// Planar polyline: 2D vertices at one elevation. `bulges[i]` is the bulge of
+// the segment from vertex i to the next (tan of a quarter of its sweep,
+// positive counter-clockwise); an empty list means all segments are straight.
+// `two_d` marks the older 2D polyline form (POLYLINE with vertex entities)
+// rather than the lightweight one; both behave the same in the drawing.
 struct PolylineData {
   std::vector<std::pair<double, double>> vertices;
   bool closed = false;
   double elevation = 0;
+  std::vector<double> bulges;
+  bool two_d = false;
+
+  double Bulge(std::size_t i) const { return i < bulges.size() ? bulges[i] : 0.0; }
+  bool HasBulges() const;
 };
 
 // Host text alignment codes (left 0 ... bottom right 14).
@@ -69,6 +78,24 @@ struct CircleData {
   double radius = 1;
 };
 
+// Arc of a circle, counter-clockwise from start to end angle (radians).
+struct ArcData {
+  Point3 center;
+  double radius = 1;
+  double start_angle = 0;
+  double end_angle = 0;
+};
+
+// Leader: a path of vertices from the arrow tip, with an arrowhead of
+// `arrow_size` drawing units at the first vertex (the closed filled arrow
+// when `arrow_block` is empty, none for "_NONE"/"NONE" or "." ).
+struct LeaderData {
+  std::vector<Point3> vertices;
+  double arrow_size = 2.5;
+  std::string arrow_block;
+  bool HasArrow() const;
+};
+
 struct BlockRefData {
   std::string name;
   Point3 insertion;
@@ -76,9 +103,11 @@ struct BlockRefData {
   double rotation = 0;
 };
 
-enum class EntityKind { Line, Polyline, Text, Circle, BlockRef };
+// In the order of EntityData's alternatives.
+enum class EntityKind { Line, Polyline, Text, Circle, BlockRef, Arc, Leader };
 
-using EntityData = std::variant<LineData, PolylineData, TextData, CircleData, BlockRefData>;
+using EntityData = std::variant<LineData, PolylineData, TextData, CircleData, BlockRefData,
+                                ArcData, LeaderData>;
 
 // One extended-data item: group code and value. Points are stored as arrays of
 // three doubles, bounds 0..2; the application name (1001) starts each group.
@@ -104,10 +133,13 @@ struct Entity {
   }
 };
 
-// "AcDbLine", "AcDbPolyline", ...
+// "AcDbLine", "AcDbPolyline", ...; a 2D polyline is "AcDb2dPolyline".
 const char* ClassName(EntityKind kind);
-// The DXF type name used by selection filters: "LINE", "LWPOLYLINE", ...
+const char* ClassName(const Entity& e);
+// The DXF type name used by selection filters: "LINE", "LWPOLYLINE", ...; a
+// 2D polyline is "POLYLINE".
 const char* DxfName(EntityKind kind);
+const char* DxfName(const Entity& e);
 
 // Entities of a space, keyed by id; ids only grow, so the order is creation order.
 using EntityMap = std::map<std::int64_t, Entity>;

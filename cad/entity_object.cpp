@@ -94,6 +94,8 @@ class EntityObject : public HostObject {
       case EntityKind::Text: AddText(); break;
       case EntityKind::Circle: AddCircle(); break;
       case EntityKind::BlockRef: AddBlockRef(); break;
+      case EntityKind::Arc: AddArc(); break;
+      case EntityKind::Leader: AddLeader(); break;
     }
   }
 
@@ -126,8 +128,8 @@ class EntityObject : public HostObject {
   }
 
   void AddCommon() {
-    AddGet("EntityName", [this](Args) { return Variant(ClassName(E().kind())); });
-    AddGet("ObjectName", [this](Args) { return Variant(ClassName(E().kind())); });
+    AddGet("EntityName", [this](Args) { return Variant(ClassName(E())); });
+    AddGet("ObjectName", [this](Args) { return Variant(ClassName(E())); });
     AddGet("ObjectID", [this](Args) { return Variant(E().id); });
     AddGet("Handle", [this](Args) {
       char buf[24];
@@ -279,7 +281,9 @@ class EntityObject : public HostObject {
           std::vector<std::pair<double, double>> v;
           for (std::size_t i = 0; i < items.size(); i += 2)
             v.push_back({ArgReal(items[i]), ArgReal(items[i + 1])});
-          D<PolylineData>().vertices = std::move(v);
+          auto& p = D<PolylineData>();
+          if (!p.bulges.empty()) p.bulges.resize(v.size(), 0.0);
+          p.vertices = std::move(v);
           return Variant();
         });
     AddProperty(
@@ -289,6 +293,19 @@ class EntityObject : public HostObject {
           D<PolylineData>().closed = a[0].ToBool();
           return Variant();
         });
+    AddMethod("GetBulge", [this](Args a) {
+      platform::RequireArgs(a, 1, 1);
+      const auto& p = D<PolylineData>();
+      return Variant(p.Bulge(ArgIndex(a[0], p.vertices.size())));
+    });
+    AddMethod("SetBulge", [this](Args a) {
+      platform::RequireArgs(a, 2, 2);
+      auto& p = D<PolylineData>();
+      const std::size_t i = ArgIndex(a[0], p.vertices.size());
+      p.bulges.resize(p.vertices.size(), 0.0);
+      p.bulges[i] = ArgReal(a[1]);
+      return Variant();
+    });
     AddProperty(
         "Elevation", [this](Args) { return Variant(D<PolylineData>().elevation); },
         [this](Args a) {
@@ -369,6 +386,46 @@ class EntityObject : public HostObject {
           D<CircleData>().radius = r;
           return Variant();
         });
+  }
+
+  void AddArc() {
+    PointProperty<ArcData>("Center", &ArcData::center);
+    AddProperty(
+        "Radius", [this](Args) { return Variant(D<ArcData>().radius); },
+        [this](Args a) {
+          platform::RequireArgs(a, 1, 1);
+          const double r = ArgReal(a[0]);
+          if (r <= 0) Invalid("the radius must be positive");
+          D<ArcData>().radius = r;
+          return Variant();
+        });
+    AddProperty(
+        "StartAngle", [this](Args) { return Variant(D<ArcData>().start_angle); },
+        [this](Args a) {
+          platform::RequireArgs(a, 1, 1);
+          D<ArcData>().start_angle = ArgReal(a[0]);
+          return Variant();
+        });
+    AddProperty(
+        "EndAngle", [this](Args) { return Variant(D<ArcData>().end_angle); },
+        [this](Args a) {
+          platform::RequireArgs(a, 1, 1);
+          D<ArcData>().end_angle = ArgReal(a[0]);
+          return Variant();
+        });
+  }
+
+  void AddLeader() {
+    AddGet("Coordinates", [this](Args) {
+      std::vector<Variant> xs;
+      for (const Point3& p : D<LeaderData>().vertices) {
+        xs.emplace_back(p.x);
+        xs.emplace_back(p.y);
+        xs.emplace_back(p.z);
+      }
+      return Variant(platform::MakeArray(VarKind::Double, std::move(xs)));
+    });
+    AddGet("ArrowheadSize", [this](Args) { return Variant(D<LeaderData>().arrow_size); });
   }
 
   void AddBlockRef() {

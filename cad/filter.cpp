@@ -38,7 +38,7 @@ bool PassesFilter(const Entity& e, const std::vector<FilterTerm>& terms) {
   for (const auto& term : terms) {
     bool ok = false;
     switch (term.code) {
-      case 0: ok = WildcardMatch(term.pattern, DxfName(e.kind())); break;
+      case 0: ok = WildcardMatch(term.pattern, DxfName(e)); break;
       case 8: ok = WildcardMatch(term.pattern, e.layer); break;
       case 1:
         if (auto* t = e.as<TextData>()) ok = WildcardMatch(term.pattern, t->text, false);

@@ -85,6 +85,8 @@ Point3 ArgPoint(const platform::Variant& v);
 platform::Variant PointValue(const Point3& p);
 double ArgReal(const platform::Variant& v);
 std::string ArgText(const platform::Variant& v);
+// An index argument checked against `count`.
+std::int64_t ArgIndex(const platform::Variant& v, std::size_t count);
 const platform::Variant& ArgAt(std::span<platform::Variant> args, std::size_t i);
 
 [[noreturn]] void Fail(const std::string& text);

@@ -56,18 +56,19 @@ Point3 ArgPoint(const Variant& v) {
 
 Variant PointValue(const Point3& p) { return platform::MakePointArray(p.x, p.y, p.z); }
 
+std::int64_t ArgIndex(const Variant& v, std::size_t count) {
+  const std::int64_t i = v.ToInt64();
+  if (i < 0 || static_cast<std::size_t>(i) >= count) Invalid("index out of range");
+  return i;
+}
+
+
 namespace {
 
 bool ValidSymbolName(const std::string& name) {
   if (name.empty() || name.size() > 255) return false;
   if (name.find_first_of("<>/\\\":;?*|,=`") != std::string::npos) return false;
   return name.find_first_not_of(' ') != std::string::npos;
-}
-
-std::int64_t ArgIndex(const Variant& v, std::size_t count) {
-  const std::int64_t i = v.ToInt64();
-  if (i < 0 || static_cast<std::size_t>(i) >= count) Invalid("index out of range");
-  return i;
 }
 
 bool IsNameArg(const Variant& v) { return v.kind() == VarKind::Text; }
@@ -395,6 +396,13 @@ class SpaceObject : public HostObject {
       const double r = ArgReal(a[1]);
       if (r <= 0) Invalid("the radius must be positive");
       return Added(CircleData{c, r});
+    });
+    AddMethod("AddArc", [this](Args a) {
+      platform::RequireArgs(a, 4, 4);
+      const Point3 c = ArgPoint(a[0]);
+      const double r = ArgReal(a[1]);
+      if (r <= 0) Invalid("the radius must be positive");
+      return Added(ArcData{c, r, ArgReal(a[2]), ArgReal(a[3])});
     });
     AddMethod("AddText", [this](Args a) {
       platform::RequireArgs(a, 3, 3);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 namespace zavin::cad {
 
@@ -23,11 +24,25 @@ void Collect(const Database& db, const Entity& e, std::vector<const Block*>& ope
     out.segments.push_back({{l->start.x, l->start.y}, {l->end.x, l->end.y}});
   } else if (auto* pl = e.as<PolylineData>()) {
     const auto& v = pl->vertices;
-    for (std::size_t i = 0; i + 1 < v.size(); ++i)
-      out.segments.push_back({{v[i].first, v[i].second}, {v[i + 1].first, v[i + 1].second}});
-    if (pl->closed && v.size() > 2)
-      out.segments.push_back({{v.back().first, v.back().second}, {v[0].first, v[0].second}});
+    if (!pl->HasBulges()) {
+      for (std::size_t i = 0; i + 1 < v.size(); ++i)
+        out.segments.push_back({{v[i].first, v[i].second}, {v[i + 1].first, v[i + 1].second}});
+      if (pl->closed && v.size() > 2)
+        out.segments.push_back({{v.back().first, v.back().second}, {v[0].first, v[0].second}});
+    } else {
+      std::vector<P2> f = FlattenPolyline(*pl);
+      if (pl->closed && !f.empty()) f.push_back(f.front());
+      for (std::size_t i = 0; i + 1 < f.size(); ++i) out.segments.push_back({f[i], f[i + 1]});
+    }
     if (v.size() == 1) out.segments.push_back({{v[0].first, v[0].second}, {v[0].first, v[0].second}});
+  } else if (auto* arc = e.as<ArcData>()) {
+    const std::vector<P2> f = ArcPoints(ArcOf(*arc));
+    for (std::size_t i = 0; i + 1 < f.size(); ++i) out.segments.push_back({f[i], f[i + 1]});
+  } else if (auto* ld = e.as<LeaderData>()) {
+    const auto& v = ld->vertices;
+    for (std::size_t i = 0; i + 1 < v.size(); ++i)
+      out.segments.push_back({{v[i].x, v[i].y}, {v[i + 1].x, v[i + 1].y}});
+    if (v.size() == 1) out.segments.push_back({{v[0].x, v[0].y}, {v[0].x, v[0].y}});
   } else if (auto* t = e.as<TextData>()) {
     auto c = TextCorners(*t);
     out.boxes.push_back({P2{c[0].first, c[0].second}, P2{c[1].first, c[1].second},
@@ -91,6 +106,55 @@ bool QuadTouchesRect(const Quad& q, const Rect& r) {
 }
 
 }  // namespace
+
+std::optional<ArcGeom> BulgeArc(P2 a, P2 b, double bulge) {
+  const double dx = b.x - a.x, dy = b.y - a.y;
+  const double d = std::hypot(dx, dy);
+  if (bulge == 0 || !std::isfinite(bulge) || d == 0) return std::nullopt;
+  // Centre on the chord's left normal at h = (d/2)(1 - b^2)/(2b) from its midpoint.
+  const double h = d / 2 * (1 - bulge * bulge) / (2 * bulge);
+  const P2 c{(a.x + b.x) / 2 - dy / d * h, (a.y + b.y) / 2 + dx / d * h};
+  const double r = std::hypot(a.x - c.x, a.y - c.y);
+  return ArcGeom{c, r, std::atan2(a.y - c.y, a.x - c.x), 4 * std::atan(bulge)};
+}
+
+ArcGeom ArcOf(const ArcData& a) {
+  constexpr double kTurn = 2 * std::numbers::pi;
+  double sweep = std::fmod(a.end_angle - a.start_angle, kTurn);
+  if (sweep <= 0) sweep += kTurn;
+  return {{a.center.x, a.center.y}, a.radius, a.start_angle, sweep};
+}
+
+std::vector<P2> ArcPoints(const ArcGeom& g) {
+  constexpr double kStep = std::numbers::pi / 90;
+  const double turns = std::ceil(std::fabs(g.sweep) / kStep);
+  const int n = std::isfinite(turns) ? std::clamp(static_cast<int>(turns), 1, 4096) : 1;
+  std::vector<P2> out;
+  out.reserve(n + 1);
+  for (int i = 0; i <= n; ++i) {
+    const double t = g.start + g.sweep * i / n;
+    out.push_back({g.c.x + g.r * std::cos(t), g.c.y + g.r * std::sin(t)});
+  }
+  return out;
+}
+
+std::vector<P2> FlattenPolyline(const PolylineData& p) {
+  std::vector<P2> out;
+  const auto& v = p.vertices;
+  const std::size_t segments = p.closed ? v.size() : (v.empty() ? 0 : v.size() - 1);
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const P2 a{v[i].first, v[i].second};
+    out.push_back(a);
+    if (i >= segments) continue;
+    const auto& nb = v[(i + 1) % v.size()];
+    if (auto arc = BulgeArc(a, {nb.first, nb.second}, p.Bulge(i))) {
+      std::vector<P2> pts = ArcPoints(*arc);
+      // Interior points only; the segment's ends are the vertices themselves.
+      out.insert(out.end(), pts.begin() + 1, pts.end() - 1);
+    }
+  }
+  return out;
+}
 
 Rect Rect::FromCorners(P2 a, P2 b) {
   return {std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};

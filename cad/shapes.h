@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <optional>
 #include <vector>
 
 #include "cad/database.h"
@@ -8,7 +9,8 @@
 namespace zavin::cad {
 
 // Planar outline of an entity in world coordinates, as the host's selection
-// sees it: line segments, circle curves and filled quadrilaterals (text boxes).
+// sees it: line segments (arcs flattened), circle curves and filled
+// quadrilaterals (text boxes).
 struct P2 {
   double x = 0, y = 0;
 };
@@ -27,6 +29,24 @@ struct Shapes {
   std::vector<Quad> boxes;
   bool empty() const { return segments.empty() && circles.empty() && boxes.empty(); }
 };
+
+// A circular arc by centre, radius, start angle and signed sweep (radians,
+// counter-clockwise positive).
+struct ArcGeom {
+  P2 c;
+  double r = 0, start = 0, sweep = 0;
+};
+// The arc a polyline segment from a to b with `bulge` follows; nullopt for a
+// straight segment (bulge 0, or a and b coincide).
+std::optional<ArcGeom> BulgeArc(P2 a, P2 b, double bulge);
+// The arc of an arc entity (sweep in (0, 2π]).
+ArcGeom ArcOf(const ArcData& a);
+// Points along an arc, both ends included; no chord strays from the curve by
+// more than about 1.5e-4 of the radius.
+std::vector<P2> ArcPoints(const ArcGeom& g);
+// The vertices of a polyline with its bulged segments expanded into ArcPoints
+// (the closing segment included when closed; the first vertex is not repeated).
+std::vector<P2> FlattenPolyline(const PolylineData& p);
 
 // Axis-aligned rectangle; the corners may be given in any order.
 struct Rect {

@@ -63,7 +63,11 @@ Database Sample() {
   db.SetVar("DIMSCALE", Variant(500.0));
 
   db.Add(LineData{{0, 0, 0}, {3000, 0, 0}}, "H_HEN");
-  db.Add(PolylineData{{{0, 0}, {10, 0}, {10, 5.25}}, true, 1.5}, "H_HEN");
+  PolylineData pl;
+  pl.vertices = {{0, 0}, {10, 0}, {10, 5.25}};
+  pl.closed = true;
+  pl.elevation = 1.5;
+  db.Add(pl, "H_HEN");
   db.Add(CircleData{{1, 2, 0}, 0.75}, "文字");
   Entity& number = db.Add(TextData{"7", {}, {1, 2, 0}, kAlignMiddleCenter, 2.5, 0.3}, "文字");
   number.xdata = TriangleRecord(3000, 5000, 3333.3333333333);
