@@ -35,6 +35,7 @@ class Host final : public EmbeddedHost {
   }
   ~Host() override {
     core_->run_command = nullptr;
+    core_->on_line = nullptr;
     Unregister();
     platform::DestroyWindow(core_->hwnd);
   }
@@ -73,7 +74,14 @@ class Host final : public EmbeddedHost {
   }
   std::size_t pending_commands() const override { return core_->pending.size(); }
 
-  UserAnswer Ask(const std::string& prompt) override { return core_->Ask(prompt); }
+  UserAnswer Ask(const std::string& prompt, PromptKind kind) override {
+    return core_->Ask(prompt, kind);
+  }
+  const std::vector<std::string>& command_line() const override { return core_->transcript; }
+  void Echo(const std::string& line) override { core_->Echo(line); }
+  void SetCommandLineListener(std::function<void(const std::string&)> listener) override {
+    core_->on_line = std::move(listener);
+  }
   void PressEscape() override { core_->Escape(); }
   int escape_count() const override { return core_->escapes; }
 

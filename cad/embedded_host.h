@@ -26,16 +26,25 @@ struct UserAnswer {
   std::int64_t entity_id = 0;   // Entity: the picked entity; 0 picks at (x, y) instead
 };
 
-// Where the host's prompts (GetPoint, GetEntity, SelectOnScreen) get their
-// answers: a drawing window in the desktop build, a queue in tests.
+// What a prompt asks for, so that an interactive source can show the right
+// cursor: a point, an entity under the pick box, objects for a selection
+// (a pick, or the first corner of a window), or the opposite corner of a
+// selection window.
+enum class PromptKind { Point, Entity, Select, Corner };
+
+// Where the host's prompts (GetPoint, GetEntity, SelectOnScreen, command
+// prompts) get their answers: a drawing window in the desktop build, a queue
+// in tests.
 class UserInput {
  public:
   virtual ~UserInput() = default;
   virtual UserAnswer Next(const std::string& prompt) = 0;
+  virtual UserAnswer Next(const std::string& prompt, PromptKind) { return Next(prompt); }
 };
 
 class ScriptedInput : public UserInput {
  public:
+  using UserInput::Next;
   void Push(UserAnswer a) { answers_.push_back(a); }
   void PushPoint(double x, double y) { Push({UserAnswer::Kind::Point, x, y, 0, 0}); }
   void PushCancel() { Push({UserAnswer::Kind::Cancel}); }
@@ -106,7 +115,14 @@ class EmbeddedHost : public std::enable_shared_from_this<EmbeddedHost> {
 
   // One answer from the user-input source for a command's own prompt; an ESC
   // pressed while it waits turns the answer into Cancel.
-  virtual UserAnswer Ask(const std::string& prompt) = 0;
+  virtual UserAnswer Ask(const std::string& prompt, PromptKind kind = PromptKind::Point) = 0;
+
+  // The host's command line: every prompt asked, every Utility.Prompt text
+  // and every message a command prints ("Unknown command ..."), in order.
+  // The listener, when set, hears each new line as it is added.
+  virtual const std::vector<std::string>& command_line() const = 0;
+  virtual void Echo(const std::string& line) = 0;
+  virtual void SetCommandLineListener(std::function<void(const std::string&)> listener) = 0;
   // ESC in the host window: cancels the prompt being answered and drops
   // queued command text.
   virtual void PressEscape() = 0;

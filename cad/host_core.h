@@ -37,6 +37,8 @@ class HostCore {
   std::vector<std::shared_ptr<SelectionData>> selection_sets;
   std::vector<std::int64_t> previous_selection;
   std::vector<std::string> prompts;
+  std::vector<std::string> transcript;  // the command line
+  std::function<void(const std::string&)> on_line;
   int regens = 0;
   int escapes = 0;
   std::int64_t hwnd = 0;
@@ -56,7 +58,9 @@ class HostCore {
 
   // An answer from the input source, with ESC applied. No input source
   // answers Cancel.
-  UserAnswer Ask(const std::string& prompt);
+  UserAnswer Ask(const std::string& prompt, PromptKind kind = PromptKind::Point);
+  // Adds a line to the command line.
+  void Echo(const std::string& line);
 
   // Selection over model space.
   std::vector<std::int64_t> SelectCrossing(const Rect& r, const std::vector<FilterTerm>& f) const;

@@ -124,7 +124,13 @@ bool HostCore::PollQuiescent() {
   return true;
 }
 
-UserAnswer HostCore::Ask(const std::string& prompt) {
+void HostCore::Echo(const std::string& line) {
+  transcript.push_back(line);
+  if (on_line) on_line(line);
+}
+
+UserAnswer HostCore::Ask(const std::string& prompt, PromptKind kind) {
+  if (!prompt.empty()) Echo(prompt);
   if (!input) return {UserAnswer::Kind::Cancel};
   prompt_active = true;
   cancel_requested = false;
@@ -132,7 +138,7 @@ UserAnswer HostCore::Ask(const std::string& prompt) {
   try {
     // The caller waits on us meanwhile: its filter sees the queued messages.
     platform::WaitWhileCallPending();
-    a = input->Next(prompt);
+    a = input->Next(prompt, kind);
   } catch (...) {
     prompt_active = false;
     throw;
@@ -296,7 +302,7 @@ class SelectionSetObject : public HostObject {
       if (std::find(found.begin(), found.end(), id) == found.end()) found.push_back(id);
     };
     for (;;) {
-      const UserAnswer a = core_->Ask("Select objects: ");
+      const UserAnswer a = core_->Ask("Select objects: ", PromptKind::Select);
       if (a.kind == UserAnswer::Kind::Cancel) ThrowCancelled();
       if (a.kind == UserAnswer::Kind::Empty) break;
       if (a.kind == UserAnswer::Kind::Entity && a.entity_id != 0) {
@@ -310,7 +316,7 @@ class SelectionSetObject : public HostObject {
         if (PassesFilter(*e, filter)) add(*hit);
         continue;
       }
-      const UserAnswer b = core_->Ask("Specify opposite corner: ");
+      const UserAnswer b = core_->Ask("Specify opposite corner: ", PromptKind::Corner);
       if (b.kind == UserAnswer::Kind::Cancel) ThrowCancelled();
       if (b.kind == UserAnswer::Kind::Empty) break;
       const Rect r = Rect::FromCorners({a.x, a.y}, {b.x, b.y});
@@ -561,6 +567,7 @@ class UtilityObject : public HostObject {
     AddMethod("Prompt", [this](Args a) {
       platform::RequireArgs(a, 1, 1);
       core_->prompts.push_back(ArgText(a[0]));
+      core_->Echo(core_->prompts.back());
       return Variant();
     });
     AddMethod("GetPoint", [this](Args a) {
@@ -575,7 +582,8 @@ class UtilityObject : public HostObject {
     });
     AddMethod("GetEntity", [this](Args a) {
       platform::RequireArgs(a, 2, 3);
-      const UserAnswer ans = core_->Ask(ArgAt(a, 2).empty() ? "" : ArgText(a[2]));
+      const UserAnswer ans =
+          core_->Ask(ArgAt(a, 2).empty() ? "" : ArgText(a[2]), PromptKind::Entity);
       if (ans.kind == UserAnswer::Kind::Cancel) ThrowCancelled();
       if (ans.kind == UserAnswer::Kind::Empty) Fail("nothing was picked");
       std::int64_t id = ans.entity_id;
