@@ -406,12 +406,19 @@ ViewTransform ViewTransform::Fit(const cad::Point3& lo, const cad::Point3& hi, Q
 ViewTransform ViewTransform::Extents(const cad::Database& db, QSize size, int margin) {
   if (auto ext = db.Extents()) return Fit(ext->first, ext->second, size, margin);
   // The host's own view: VIEWCTR at the middle, VIEWSIZE units high.
-  const cad::Point3 c = db.GetPointVar("VIEWCTR");
+  // Read through a held copy: Database::GetPointVar keeps a reference to the
+  // temporary it reads.
+  const platform::Variant ctr = db.GetVar("VIEWCTR");
   const double h = db.GetVar("VIEWSIZE").ToDouble();
   ViewTransform v;
   v.size = size;
-  v.center_x = c.x;
-  v.center_y = c.y;
+  if (ctr.is_array() && ctr.array().items.size() >= 2) {
+    const double x = ctr.array().items[0].ToDouble(), y = ctr.array().items[1].ToDouble();
+    if (Finite(x) && Finite(y)) {
+      v.center_x = x;
+      v.center_y = y;
+    }
+  }
   if (Finite(h) && h > 0 && size.height() > 0) v.scale = size.height() / h;
   return v;
 }
