@@ -18,6 +18,7 @@
 #include <set>
 #include <system_error>
 
+#include "platform/automation.h"
 #include "platform/variant.h"
 
 namespace zavin::cad {
@@ -77,8 +78,14 @@ ValueType TypeOf(long code) {
 
 
 // Kinds the database models; the rest of an entity section is reported.
-const std::set<std::string> kModelled = {"LINE", "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
-                                         "CIRCLE", "TEXT", "INSERT", "BLOCK", "ENDBLK"};
+const std::set<std::string> kModelled = {"LINE",   "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
+                                         "CIRCLE", "ARC",        "TEXT",     "INSERT", "LEADER",
+                                         "BLOCK",  "ENDBLK"};
+
+// 2D polylines are modelled; 3D polylines, meshes and polyface meshes are not.
+constexpr int kPolyline3dFlags = 8 | 16 | 64;
+// A vertex that only steers a spline fit and is not on the drawn path.
+constexpr int kSplineFrameVertex = 16;
 
 // The extended data of one entity, assembled from its 1001..1071 groups.
 class XdataBuilder {
@@ -141,16 +148,55 @@ class XdataBuilder {
 };
 
 // A modelled entity as the scan saw it: what dxflib does not hand over in
-// order (its extended data arrives before the entity) or at all (the
-// elevation of a lightweight polyline).
+// order (its extended data arrives before the entity), reliably (leader and
+// polyline vertices, which it keeps in arrays sized by a count group) or at
+// all (elevations, 2D polyline vertex flags).
 struct ScannedEntity {
   std::string type;
   int line = 0;
   double elevation = 0;
+  int flags = 0;           // 70 of polylines and vertices
+  int arrow = 1;           // 71 of a leader
+  long count = -1;         // 90 of a lightweight polyline, 76 of a leader
+  int count_line = 0;
+  std::vector<Point3> points;  // vertices
+  std::vector<double> bulges;  // parallel to points
+  double extrusion_z = 1;      // 230
+  bool skip = false;           // a kind of POLYLINE the database does not model
   std::vector<XdataItem> xdata;
+
+  // Takes the geometry groups of polylines, vertices and leaders.
+  void Group(long code, double v) {
+    const bool vertices = type == "LWPOLYLINE" || type == "LEADER" || type == "VERTEX";
+    if (code == 10 && vertices) {
+      if (type != "VERTEX" || points.empty()) {
+        points.push_back({v, 0, 0});
+        bulges.push_back(0);
+      } else {
+        points.back().x = v;
+      }
+    } else if (code == 20 && vertices && !points.empty()) {
+      points.back().y = v;
+    } else if (code == 30 && (type == "LEADER" || type == "VERTEX") && !points.empty()) {
+      points.back().z = v;
+    } else if (code == 30 && type == "POLYLINE") {
+      elevation = v;
+    } else if (code == 38 && type == "LWPOLYLINE") {
+      elevation = v;
+    } else if (code == 42 && !bulges.empty()) {
+      bulges.back() = v;
+    } else if (code == 70) {
+      flags = static_cast<int>(v);
+    } else if (code == 71 && type == "LEADER") {
+      arrow = static_cast<int>(v);
+    } else if (code == 230) {
+      extrusion_z = v;
+    }
+  }
 };
 
-const std::set<std::string> kEmitted = {"LINE", "LWPOLYLINE", "POLYLINE", "CIRCLE", "TEXT", "INSERT"};
+const std::set<std::string> kEmitted = {"LINE", "LWPOLYLINE", "POLYLINE", "CIRCLE",
+                                        "ARC",  "TEXT",       "INSERT",   "LEADER"};
 
 struct Scan {
   std::string version;    // $ACADVER
@@ -175,8 +221,37 @@ Scan ScanFile(const std::filesystem::path& file) {
   std::string variable; // current header variable (group 9)
   ScannedEntity current;
   XdataBuilder xdata;
+  bool open_polyline = false;  // the last emitted entity is a POLYLINE taking VERTEX entities
   auto finish = [&] {
     current.xdata = xdata.Take();
+    const auto n = static_cast<long>(current.points.size());
+    if (current.type == "VERTEX") {
+      // A vertex's own extended data has no place in the database and is dropped.
+      if (open_polyline && !(current.flags & kSplineFrameVertex)) {
+        ScannedEntity& polyline = scan.entities.back();
+        polyline.points.push_back(current.points.empty() ? Point3{} : current.points.front());
+        polyline.bulges.push_back(current.bulges.empty() ? 0.0 : current.bulges.front());
+      }
+    } else {
+      open_polyline = false;
+    }
+    // dxflib sizes its vertex arrays by these counts; a wrong one would make
+    // it drop vertices or allocate without bound.
+    if (current.type == "LWPOLYLINE" && current.count != n && !(current.count < 0 && n == 0))
+      throw DxfError(file, current.count_line > 0 ? current.count_line : current.line,
+                     "LWPOLYLINE has " + std::to_string(n) + " vertices but its count (90) is " +
+                         std::to_string(current.count));
+    if (current.type == "LEADER" && current.count >= 0 && current.count != n)
+      throw DxfError(file, current.count_line,
+                     "LEADER has " + std::to_string(n) + " vertices but its count (76) is " +
+                         std::to_string(current.count));
+    if (current.type == "POLYLINE") {
+      open_polyline = true;
+      if (current.flags & kPolyline3dFlags) {
+        current.skip = true;
+        ++scan.skipped["POLYLINE (3D or mesh)"];
+      }
+    }
     if (kEmitted.contains(current.type)) scan.entities.push_back(std::move(current));
     current = {};
   };
@@ -207,7 +282,10 @@ Scan ScanFile(const std::filesystem::path& file) {
     if (*code == 0) {
       finish();
       const std::string v = Trim(value);
-      if (section == "ENTITIES" || section == "BLOCKS") current = {v, code_at, 0, {}};
+      if (section == "ENTITIES" || section == "BLOCKS") {
+        current.type = v;
+        current.line = code_at;
+      }
       if (v == "EOF") {
         if (!section.empty()) throw DxfError(file, code_at, "EOF inside section " + section);
         eof = true;
@@ -236,8 +314,15 @@ Scan ScanFile(const std::filesystem::path& file) {
     } else if (*code >= 1000) {
       const std::string error = xdata.Add(*code, value);
       if (!error.empty()) throw DxfError(file, code_at, error);
-    } else if (*code == 38) {
-      current.elevation = *ParseReal(value);
+    } else if (!current.type.empty() && (*code == 90 || *code == 76)) {
+      if ((*code == 90 && current.type == "LWPOLYLINE") || (*code == 76 && current.type == "LEADER")) {
+        current.count = *ParseInt(value);
+        current.count_line = line;
+      }
+    } else if (!current.type.empty() &&
+               (*code == 10 || *code == 20 || *code == 30 || *code == 38 || *code == 42 ||
+                *code == 70 || *code == 71 || *code == 230)) {
+      current.Group(*code, *ParseReal(value));
     } else if (*code == 2 && section == "?") {
       section = Trim(value);
     } else if (*code == 2 && table == "?") {
@@ -252,6 +337,68 @@ Scan ScanFile(const std::filesystem::path& file) {
     throw DxfError(file, line, "truncated: the file ends without EOF");
   }
   return scan;
+}
+
+// A leader keeps its own arrow size as a dimension-style override, the form
+// other readers know: "ACAD" {1000 DSTYLE, 1002 {, 1070 41, 1040 DIMASZ,
+// 1070 40, 1040 DIMSCALE, 1002 }}.
+constexpr std::int16_t kDimAsz = 41;
+constexpr std::int16_t kDimScale = 40;
+
+struct StyleOverride {
+  std::optional<double> size, scale;
+};
+
+bool IsText(const XdataItem& it, std::int16_t code, std::string_view text) {
+  return it.code == code && !it.value.is_array() && it.value.ToText() == text;
+}
+
+// Reads the first DSTYLE override of the "ACAD" group. An override holding
+// nothing but DIMASZ and DIMSCALE is removed, and the group with it when that
+// leaves it empty; any other is left in place.
+std::optional<StyleOverride> TakeStyleOverride(std::vector<XdataItem>& x) {
+  auto app = std::find_if(x.begin(), x.end(), [](const XdataItem& it) { return IsText(it, 1001, "ACAD"); });
+  if (app == x.end()) return std::nullopt;
+  const auto group_end = std::find_if(app + 1, x.end(), [](const XdataItem& it) { return it.code == 1001; });
+  auto start = app + 1;
+  while (start != group_end && !(IsText(*start, 1000, "DSTYLE") && start + 1 != group_end &&
+                                 IsText(*(start + 1), 1002, "{")))
+    ++start;
+  if (start == group_end) return std::nullopt;
+  StyleOverride o;
+  bool only_ours = true;
+  auto it = start + 2;
+  for (; it != group_end && !IsText(*it, 1002, "}"); it += 2) {
+    if (it->code != 1070 || it + 1 == group_end) return std::nullopt;
+    const auto& value = *(it + 1);
+    const std::int32_t var = it->value.ToInt32();
+    if (var == kDimAsz && value.code == 1040) o.size = value.value.ToDouble();
+    else if (var == kDimScale && value.code == 1040) o.scale = value.value.ToDouble();
+    else only_ours = false;
+  }
+  if (it == group_end) return std::nullopt;  // no closing brace: not an override
+  if (only_ours) {
+    const bool whole_group = start == app + 1 && it + 1 == group_end;
+    x.erase(whole_group ? app : start, it + 1);
+  }
+  return o;
+}
+
+// `x` with a DSTYLE override of DIMASZ = `size` and DIMSCALE = 1 at the start
+// of its "ACAD" group, which is added when missing.
+std::vector<XdataItem> WithStyleOverride(const std::vector<XdataItem>& x, double size) {
+  const std::vector<XdataItem> style = {
+      {1000, Variant("DSTYLE")},    {1002, Variant("{")},   {1070, Variant(kDimAsz)},
+      {1040, Variant(size)},        {1070, Variant(kDimScale)}, {1040, Variant(1.0)},
+      {1002, Variant("}")}};
+  std::vector<XdataItem> out = x;
+  auto app = std::find_if(out.begin(), out.end(), [](const XdataItem& it) { return IsText(it, 1001, "ACAD"); });
+  if (app == out.end()) {
+    out.insert(out.begin(), {1001, Variant("ACAD")});
+    app = out.begin();
+  }
+  out.insert(app + 1, style.begin(), style.end());
+  return out;
 }
 
 // Host alignment code <-> DXF horizontal (72) and vertical (73) justification.
@@ -300,18 +447,15 @@ class Reader : public DL_CreationAdapter {
   void addCircle(const DL_CircleData& d) override {
     Put(CircleData{{d.cx, d.cy, d.cz}, d.radius});
   }
-  void addPolyline(const DL_PolylineData& d) override {
-    PolylineData p;
-    p.closed = (d.flags & 1) != 0;
-    p.elevation = d.elevation;
-    polyline_ = Put(std::move(p));
+  void addArc(const DL_ArcData& d) override {
+    // dxflib hands arc angles over in degrees, as in the file.
+    Put(ArcData{{d.cx, d.cy, d.cz}, d.radius, d.angle1 / kRadToDeg, d.angle2 / kRadToDeg});
   }
-  void addVertex(const DL_VertexData& d) override {
-    if (polyline_)
-      if (Entity* e = db_.Find(*polyline_))
-        if (auto* p = e->as<PolylineData>()) p->vertices.emplace_back(d.x, d.y);
-  }
-  void endSequence() override { polyline_.reset(); }
+  // Vertices, bulges, flags and elevation come from the scan.
+  void addPolyline(const DL_PolylineData&) override { Put(PolylineData{}); }
+  void addVertex(const DL_VertexData&) override {}
+  void addLeader(const DL_LeaderData&) override { Put(LeaderData{}); }
+  void addLeaderVertex(const DL_LeaderVertexData&) override {}
   void addText(const DL_TextData& d) override {
     TextData t;
     t.text = d.text;
@@ -354,9 +498,10 @@ class Reader : public DL_CreationAdapter {
     const bool fits = scanned.type == DxfName(static_cast<EntityKind>(data.index())) ||
                       (scanned.type == "POLYLINE" && data.index() == 1);
     if (!fits) throw DxfError(file_, scanned.line, "unexpected " + scanned.type);
-    if (auto* p = std::get_if<PolylineData>(&data); p && scanned.type == "LWPOLYLINE")
-      p->elevation = scanned.elevation;
-    polyline_.reset();
+    if (scanned.skip) return std::nullopt;
+    if (auto* p = std::get_if<PolylineData>(&data)) FillPolyline(*p, scanned);
+    if (auto* l = std::get_if<LeaderData>(&data)) FillLeader(*l, scanned);
+    if (scanned.extrusion_z < 0) Mirror(data);
     if (block_ == -1) return std::nullopt;  // inside a layout block
     const DL_Attributes a = getAttributes();
     if (a.isInPaperSpace()) return std::nullopt;
@@ -367,11 +512,53 @@ class Reader : public DL_CreationAdapter {
     return e.id;
   }
 
+  static void FillPolyline(PolylineData& p, const ScannedEntity& s) {
+    p.two_d = s.type == "POLYLINE";
+    p.closed = (s.flags & 1) != 0;
+    p.elevation = s.elevation;
+    p.vertices.reserve(s.points.size());
+    for (const Point3& v : s.points) p.vertices.emplace_back(v.x, v.y);
+    if (std::any_of(s.bulges.begin(), s.bulges.end(), [](double b) { return b != 0; }))
+      p.bulges = s.bulges;
+  }
+
+  // The arrow size is the leader's DIMASZ times its DIMSCALE, each from the
+  // leader's own dimension-style override when it has one, else from the
+  // header. The override as SaveDxf writes it is taken out of the xdata.
+  void FillLeader(LeaderData& l, ScannedEntity& s) const {
+    l.vertices = s.points;
+    if (s.arrow == 0) l.arrow_block = "_NONE";
+    double size = db_.GetVar("DIMASZ").ToDouble();
+    double scale = db_.GetVar("DIMSCALE").ToDouble();
+    if (const auto o = TakeStyleOverride(s.xdata)) {
+      if (o->size) size = *o->size;
+      if (o->scale) scale = *o->scale;
+    }
+    l.arrow_size = size * (scale > 0 ? scale : 1.0);
+  }
+
+  // Turns an entity drawn in the mirrored plane (extrusion 0,0,-1) into world
+  // coordinates: x and z change sign and arcs run the other way.
+  static void Mirror(EntityData& data) {
+    auto flip = [](Point3& p) { p = {-p.x, p.y, -p.z}; };
+    if (auto* c = std::get_if<CircleData>(&data)) flip(c->center);
+    if (auto* a = std::get_if<ArcData>(&data)) {
+      flip(a->center);
+      const double start = a->start_angle;
+      a->start_angle = std::numbers::pi - a->end_angle;
+      a->end_angle = std::numbers::pi - start;
+    }
+    if (auto* p = std::get_if<PolylineData>(&data)) {
+      for (auto& v : p->vertices) v.first = -v.first;
+      for (double& b : p->bulges) b = -b;
+      p->elevation = -p->elevation;
+    }
+  }
+
   const std::filesystem::path& file_;
   Database& db_;
   std::deque<ScannedEntity> scanned_;
   std::int64_t block_ = kModelSpace;
-  std::optional<std::int64_t> polyline_;
 };
 
 // Shortest text that reads back as the same double.
@@ -415,46 +602,108 @@ std::string OneLine(std::string s) {
   return s;
 }
 
+void Real(const DL_WriterA& dw, int code, double v) { dw.dxfString(code, RealText(v)); }
+
+void Point(const DL_WriterA& dw, int code, const Point3& p) {
+  Real(dw, code, p.x);
+  Real(dw, code + 10, p.y);
+  Real(dw, code + 20, p.z);
+}
+
+bool NoArrow(const std::string& block) {
+  const std::string b = platform::UpperAscii(block);
+  return b == "_NONE" || b == "NONE" || b == ".";
+}
+
+// Entities are written by hand where dxflib's writer falls short: it leaves
+// out the elevation and bulges of lightweight polylines, writes arc angles and
+// leader vertices with fixed decimals and has no place for extended data
+// between a POLYLINE and its vertices. Extended data always follows the
+// entity's own groups.
 void WriteEntity(DL_Dxf& dxf, DL_WriterA& dw, const Entity& e) {
   const DL_Attributes a(OneLine(e.layer), 256, -1, -1, "BYLAYER");
+  auto head = [&](const char* type, const char* subclass) {
+    dw.entity(type);
+    dw.dxfString(100, "AcDbEntity");
+    dw.entityAttributes(a);
+    if (subclass) dw.dxfString(100, subclass);
+  };
   std::visit(
       [&](const auto& d) {
         using T = std::decay_t<decltype(d)>;
         if constexpr (std::is_same_v<T, LineData>) {
           dxf.writeLine(dw, DL_LineData(d.start.x, d.start.y, d.start.z, d.end.x, d.end.y, d.end.z), a);
+          WriteXdata(dw, e.xdata);
         } else if constexpr (std::is_same_v<T, CircleData>) {
           dxf.writeCircle(dw, DL_CircleData(d.center.x, d.center.y, d.center.z, d.radius), a);
+          WriteXdata(dw, e.xdata);
+        } else if constexpr (std::is_same_v<T, ArcData>) {
+          head("ARC", "AcDbCircle");
+          Point(dw, 10, d.center);
+          Real(dw, 40, d.radius);
+          dw.dxfString(100, "AcDbArc");
+          Real(dw, 50, d.start_angle * kRadToDeg);
+          Real(dw, 51, d.end_angle * kRadToDeg);
+          WriteXdata(dw, e.xdata);
         } else if constexpr (std::is_same_v<T, PolylineData>) {
-          // By hand: dxflib leaves out the elevation (38).
-          dw.entity("LWPOLYLINE");
-          dw.dxfString(100, "AcDbEntity");
-          dw.entityAttributes(a);
-          dw.dxfString(100, "AcDbPolyline");
-          dw.dxfInt(90, static_cast<int>(d.vertices.size()));
-          dw.dxfInt(70, d.closed ? 1 : 0);
-          if (d.elevation != 0) dw.dxfReal(38, d.elevation);
-          for (const auto& [x, y] : d.vertices) {
-            dw.dxfReal(10, x);
-            dw.dxfReal(20, y);
+          if (!d.two_d) {
+            head("LWPOLYLINE", "AcDbPolyline");
+            dw.dxfInt(90, static_cast<int>(d.vertices.size()));
+            dw.dxfInt(70, d.closed ? 1 : 0);
+            if (d.elevation != 0) Real(dw, 38, d.elevation);
+            for (std::size_t i = 0; i < d.vertices.size(); ++i) {
+              Real(dw, 10, d.vertices[i].first);
+              Real(dw, 20, d.vertices[i].second);
+              if (d.Bulge(i) != 0) Real(dw, 42, d.Bulge(i));
+            }
+            WriteXdata(dw, e.xdata);
+            return;
           }
+          head("POLYLINE", "AcDb2dPolyline");
+          dw.dxfInt(66, 1);
+          Point(dw, 10, {0, 0, d.elevation});
+          dw.dxfInt(70, d.closed ? 1 : 0);
+          WriteXdata(dw, e.xdata);
+          for (std::size_t i = 0; i < d.vertices.size(); ++i) {
+            head("VERTEX", "AcDbVertex");
+            dw.dxfString(100, "AcDb2dVertex");
+            Point(dw, 10, {d.vertices[i].first, d.vertices[i].second, d.elevation});
+            if (d.Bulge(i) != 0) Real(dw, 42, d.Bulge(i));
+            dw.dxfInt(70, 0);
+          }
+          head("SEQEND", nullptr);
         } else if constexpr (std::is_same_v<T, TextData>) {
           const Justify j = kJustify[std::clamp(d.alignment, 0, 14)];
           const Point3& ap = d.alignment_point;
           dxf.writeText(dw,
                         DL_TextData(d.insertion.x, d.insertion.y, d.insertion.z, ap.x, ap.y, ap.z,
                                     d.height, 1.0, 0, j.h, j.v, OneLine(d.text), "Standard",
-                                    d.rotation),
+                                    d.rotation),  // radians here, unlike inserts
                         a);
+          WriteXdata(dw, e.xdata);
         } else if constexpr (std::is_same_v<T, BlockRefData>) {
           dxf.writeInsert(dw,
                           DL_InsertData(d.name, d.insertion.x, d.insertion.y, d.insertion.z,
                                         d.scale, d.scale, d.scale, d.rotation * kRadToDeg, 1, 1,
                                         0, 0),
                           a);
+          WriteXdata(dw, e.xdata);
+        } else if constexpr (std::is_same_v<T, LeaderData>) {
+          // A leader needs two vertices; one with fewer draws nothing and is left out.
+          if (d.vertices.size() < 2) return;
+          head("LEADER", "AcDbLeader");
+          dw.dxfString(3, "Standard");
+          dw.dxfInt(71, NoArrow(d.arrow_block) ? 0 : 1);
+          dw.dxfInt(72, 0);  // straight segments
+          dw.dxfInt(73, 3);  // no annotation
+          dw.dxfInt(74, 0);
+          dw.dxfInt(75, 0);
+          dw.dxfInt(76, static_cast<int>(d.vertices.size()));
+          for (const Point3& v : d.vertices) Point(dw, 10, v);
+          WriteXdata(dw, WithStyleOverride(e.xdata, d.arrow_size));
         }
       },
       e.data);
-  WriteXdata(dw, e.xdata);
 }
 
 // dxflib writes the OBJECTS section without owner handles (330), which a
@@ -494,6 +743,53 @@ bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
   return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
 }
 
+// Every number the file would carry, so that a NaN or infinity in the
+// drawing fails the save instead of writing a file no reader takes back.
+void CheckFinite(const Database& db, const std::filesystem::path& file) {
+  auto check = [&](const Entity& e) {
+    bool ok = true;
+    auto num = [&ok](double v) { ok = ok && std::isfinite(v); };
+    auto pt = [&num](const Point3& p) { num(p.x); num(p.y); num(p.z); };
+    std::visit(
+        [&](const auto& d) {
+          using T = std::decay_t<decltype(d)>;
+          if constexpr (std::is_same_v<T, LineData>) { pt(d.start); pt(d.end); }
+          if constexpr (std::is_same_v<T, CircleData>) { pt(d.center); num(d.radius); }
+          if constexpr (std::is_same_v<T, ArcData>) {
+            pt(d.center); num(d.radius); num(d.start_angle); num(d.end_angle);
+          }
+          if constexpr (std::is_same_v<T, PolylineData>) {
+            num(d.elevation);
+            for (const auto& [x, y] : d.vertices) { num(x); num(y); }
+            for (double b : d.bulges) num(b);
+          }
+          if constexpr (std::is_same_v<T, TextData>) {
+            pt(d.insertion); pt(d.alignment_point); num(d.height); num(d.rotation);
+          }
+          if constexpr (std::is_same_v<T, BlockRefData>) { pt(d.insertion); num(d.scale); num(d.rotation); }
+          if constexpr (std::is_same_v<T, LeaderData>) {
+            for (const auto& v : d.vertices) pt(v);
+            num(d.arrow_size);
+          }
+        },
+        e.data);
+    for (const auto& it : e.xdata) {
+      if ((it.code >= 1010 && it.code <= 1013) && it.value.is_array())
+        for (const auto& c : it.value.array().items) num(c.ToDouble());
+      if (it.code >= 1040 && it.code <= 1042) num(it.value.ToDouble());
+    }
+    if (!ok)
+      throw DxfError(file, 0, std::string(DxfName(e)) + " " + std::to_string(e.id) +
+                                  " holds a number that is not finite; nothing was written");
+  };
+  for (const auto& [id, e] : db.model_space()) check(e);
+  for (const auto& b : db.blocks())
+    for (const auto& [id, e] : b.entities) check(e);
+  for (const char* name : kHeaderVars)
+    if (db.VarTypeOf(name) == VarType::Real && !std::isfinite(db.GetVar(name).ToDouble()))
+      throw DxfError(file, 0, std::string("$") + name + " is not finite; nothing was written");
+}
+
 void WriteFile(const Database& db, const std::string& file) {
   DL_Dxf dxf;
   std::unique_ptr<DL_WriterA> dw(dxf.out(file.c_str(), DL_Codes::AC1015));
@@ -508,6 +804,13 @@ void WriteFile(const Database& db, const std::string& file) {
   dw->dxfString(3, "ANSI_1252");
   dw->dxfString(9, "$HANDSEED");
   dw->dxfHex(5, 0xFFFFF);
+  // Model space extents, arcs and bulges included; the empty drawing keeps
+  // the customary inverted box.
+  const auto extents = db.Extents();
+  dw->dxfString(9, "$EXTMIN");
+  Point(*dw, 10, extents ? extents->first : Point3{1e20, 1e20, 1e20});
+  dw->dxfString(9, "$EXTMAX");
+  Point(*dw, 10, extents ? extents->second : Point3{-1e20, -1e20, -1e20});
   for (const char* name : kHeaderVars) {
     const Variant v = db.GetVar(name);
     dw->dxfString(9, std::string("$") + name);
@@ -710,6 +1013,7 @@ DxfLoadReport LoadDxf(const std::filesystem::path& file, Database& db) {
 void SaveDxf(const Database& db, const std::filesystem::path& file, const DxfSaveOptions& options) {
   if (!options.opened.empty() && !options.overwrite_opened && SameFile(file, options.opened))
     throw DxfError(file, 0, "refusing to overwrite the drawing that was opened; save under another name");
+  CheckFinite(db, file);
   std::filesystem::path temp = file;
   temp += ".part";
   try {
