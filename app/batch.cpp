@@ -119,6 +119,8 @@ class Runner {
   Runner(const BatchOptions& options, std::ostream& out) : options_(options), out_(out) {}
 
   void Run() {
+    if (options_.render && !options_.renderer)
+      throw BatchError("--render: this executable draws no pictures; use zavin batch");
     const std::vector<Statement> script = ReadScript();
 
     auto host = cad::EmbeddedHost::Create();
@@ -186,11 +188,21 @@ class Runner {
     cad::SaveDxf(host->database(), options_.out,
                  {options_.drawing.value_or(fs::path()), false});
     out_ << "saved: " << options_.out.string() << '\n';
+    if (options_.render) WritePicture(host->database(), *options_.render);
   }
 
  private:
   [[noreturn]] void Fail(int line, const std::string& what) const {
     throw BatchError(options_.script.string() + ":" + std::to_string(line) + ": " + what);
+  }
+
+  void WritePicture(const cad::Database& db, const fs::path& png) const {
+    try {
+      options_.renderer(db, png);
+    } catch (const std::exception& e) {
+      throw BatchError(png.string() + ": cannot write the picture (the drawing is saved): " + e.what());
+    }
+    out_ << "picture: " << png.string() << '\n';
   }
 
   static bool IsAnswer(const std::string& verb) {
@@ -355,22 +367,37 @@ BatchOptions ParseBatchArgs(const std::vector<std::string>& args) {
     else if (a == "--out") o.out = value(), have_out = true;
     else if (a == "--settings") o.settings = value();
     else if (a == "--host-progid") o.host_progid = value();
+    else if (a == "--render") o.render = value();
     else throw BatchError("unknown argument \"" + a + "\"");
   }
   if (!have_script || !have_out) throw BatchError("--script and --out are required");
+  // The picture must never replace the saved or the opened drawing.
+  if (o.render) {
+    auto same = [](const fs::path& a, const fs::path& b) {
+      std::error_code ec;
+      return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) && !ec;
+    };
+    if (o.render->empty()) throw BatchError("--render needs a file name");
+    if (same(*o.render, o.out) || (o.drawing && same(*o.render, *o.drawing)))
+      throw BatchError("--render must name another file than the drawings");
+  }
   return o;
 }
 
 void RunBatch(const BatchOptions& options, std::ostream& out) { Runner(options, out).Run(); }
 
-int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              DrawingRenderer renderer) {
   BatchOptions options;
   try {
     options = ParseBatchArgs(args);
+    if (options.render && !renderer)
+      throw BatchError("--render is not available here (no renderer); run zavin batch for pictures");
+    options.renderer = std::move(renderer);
   } catch (const BatchError& e) {
     err << "zavin batch: " << e.what() << "\n"
         << "usage: zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf"
-           " [--settings FILE.ini] [--host-progid ID]\n";
+           " [--settings FILE.ini] [--host-progid ID] [--render OUT.png]\n";
     return 2;
   }
   try {

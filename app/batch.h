@@ -4,7 +4,10 @@
 // without a display.
 //
 //   zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf
-//               [--settings FILE.ini] [--host-progid ID]
+//               [--settings FILE.ini] [--host-progid ID] [--render OUT.png]
+//
+// --render writes a picture of the saved drawing; it needs the renderer the
+// desktop executable passes in (zavin-batch has none and says so).
 //
 // Script statements, one a line, `#` starts a comment:
 //   set CONTROL TEXT        text of an edit field
@@ -19,13 +22,21 @@
 //   cancel                  ESC
 
 #include <filesystem>
+#include <functional>
 #include <iosfwd>
 #include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+namespace zavin::cad {
+class Database;
+}
+
 namespace zavin::app {
+
+// Writes a picture of the drawing to the path; throws std::exception on failure.
+using DrawingRenderer = std::function<void(const cad::Database&, const std::filesystem::path&)>;
 
 struct BatchOptions {
   std::optional<std::filesystem::path> drawing;
@@ -33,6 +44,8 @@ struct BatchOptions {
   std::filesystem::path out;
   std::optional<std::filesystem::path> settings;
   std::optional<std::string> host_progid;
+  std::optional<std::filesystem::path> render;
+  DrawingRenderer renderer;  // for `render`; set by the caller, not by the arguments
 };
 
 // A usage or script fault; what() names the file and line where there is one.
@@ -44,12 +57,15 @@ class BatchError : public std::runtime_error {
 // The arguments after "batch"; throws BatchError.
 BatchOptions ParseBatchArgs(const std::vector<std::string>& args);
 
-// Runs the script and saves the drawing. Prompts, message boxes and notes go
-// to `out`; throws BatchError or cad::DxfError and then saves nothing.
+// Runs the script and saves the drawing, then writes its picture when
+// `render` is given. Prompts, message boxes and notes go to `out`; throws
+// BatchError or cad::DxfError and then saves nothing, except that a picture
+// that cannot be written is a BatchError after the drawing was saved.
 void RunBatch(const BatchOptions& options, std::ostream& out);
 
 // The "batch" subcommand: 0 on success, 1 on a script or file fault, 2 on a
-// usage fault; errors go to `err`.
-int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+// usage fault (--render without a `renderer` among them); errors go to `err`.
+int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+              DrawingRenderer renderer = {});
 
 }  // namespace zavin::app

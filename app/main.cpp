@@ -2,7 +2,9 @@
 // runs a script instead, without a display (see app/batch.h).
 
 #include <QApplication>
+#include <QGuiApplication>
 
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <string>
@@ -15,14 +17,26 @@
 #include "platform/message_box.h"
 #include "shell/command_support.h"
 #include "shell/program.h"
+#include "ui/drawing_view.h"
 #include "ui/main_window.h"
 #include "ui/qt_platform.h"
 #include "ui/target_cad_dialog.h"
 
 int main(int argc, char** argv) {
-  // Before any Qt object: a batch run needs neither a display nor widgets.
-  if (argc > 1 && std::string(argv[1]) == "batch")
-    return zavin::app::BatchMain(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+  // Before any Qt object: a batch run needs neither a display nor widgets. Its
+  // --render picture gets a GUI application on the offscreen platform, made
+  // only once the drawing is saved.
+  if (argc > 1 && std::string(argv[1]) == "batch") {
+    auto render = [argv0 = argv[0]](const zavin::cad::Database& db, const std::filesystem::path& png) {
+      qputenv("QT_QPA_PLATFORM", "offscreen");
+      int qt_argc = 1;
+      char* qt_argv[] = {argv0, nullptr};
+      QGuiApplication gui(qt_argc, qt_argv);
+      zavin::ui::WriteDrawingPicture(db, png, {1600, 1200});
+    };
+    return zavin::app::BatchMain(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr,
+                                 render);
+  }
 
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zavin"));

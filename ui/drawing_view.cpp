@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <stdexcept>
 #include <unordered_map>
 #include <vector>
 
@@ -436,6 +437,13 @@ QImage RenderDrawing(const cad::Database& db, QSize size) {
   PaintDrawing(painter, db, ViewTransform::Extents(db, size));
   painter.end();
   return image;
+}
+
+void WriteDrawingPicture(const cad::Database& db, const std::filesystem::path& png, QSize size) {
+  const QImage image = RenderDrawing(db, size);
+  if (image.isNull()) throw std::runtime_error("no picture of that size");
+  if (!image.save(QString::fromStdString(png.string()), "PNG"))
+    throw std::runtime_error("the file cannot be written");
 }
 
 }  // namespace zavin::ui

@@ -9,6 +9,7 @@
 #include <QPointF>
 #include <QSize>
 
+#include <filesystem>
 #include <optional>
 
 #include "cad/database.h"
@@ -42,5 +43,10 @@ void PaintDrawing(QPainter& painter, const cad::Database& db, const ViewTransfor
 // A picture of the whole drawing, zoomed to its extents. Needs a
 // QGuiApplication (any platform, offscreen included).
 QImage RenderDrawing(const cad::Database& db, QSize size);
+
+// RenderDrawing saved as a PNG file; throws std::runtime_error when it cannot
+// be written.
+void WriteDrawingPicture(const cad::Database& db, const std::filesystem::path& png,
+                         QSize size = {1600, 1200});
 
 }  // namespace zavin::ui

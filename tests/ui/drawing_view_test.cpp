@@ -14,13 +14,13 @@
 namespace zavin::ui {
 namespace {
 
-QGuiApplication& App() {
+// One application for the whole test executable; never destroyed: tearing it
+// down among the other statics at exit crashes.
+void App() {
   static int argc = 1;
   static char name[] = "ui_drawing_test";
   static char* argv[] = {name, nullptr};
-  // Never destroyed: tearing it down among the other statics at exit crashes.
-  static QGuiApplication* app = new QGuiApplication(argc, argv);
-  return *app;
+  if (!QGuiApplication::instance()) new QGuiApplication(argc, argv);
 }
 
 constexpr QSize kSize{400, 300};
