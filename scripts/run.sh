@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The main job: installs what the build needs, builds the zavin executable
 # (Release, in build-release/), annotates the example L-shaped lot in batch
-# mode and prints where the annotated drawing is.
+# mode, draws a picture of the result and prints where both are.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh"
@@ -13,11 +13,14 @@ cmake --build "$build" --parallel "$(nproc)" --target zavin
 
 mkdir -p "$out"
 drawing="$out/l_shaped_lot_annotated.dxf"
+picture="$out/l_shaped_lot_annotated.png"
 "$build/app/zavin" batch \
   --drawing "$root/examples/l_shaped_lot.dxf" \
   --script "$root/examples/l_shaped_lot.zvs" \
-  --out "$drawing" | tee "$out/l_shaped_lot.log"
+  --out "$drawing" \
+  --render "$picture" | tee "$out/l_shaped_lot.log"
 
 echo
 echo "Annotated drawing: $drawing"
+echo "Picture of it:     $picture"
 echo "Run log:           $out/l_shaped_lot.log"
