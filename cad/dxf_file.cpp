@@ -165,6 +165,9 @@ struct ScannedEntity {
   bool skip = false;           // a kind of POLYLINE the database does not model
   std::vector<XdataItem> xdata;
 
+  // A flag group's value; the scan has checked it is an integer, not its size.
+  static int Small(double v) { return std::fabs(v) <= 32767 ? static_cast<int>(v) : 0; }
+
   // Takes the geometry groups of polylines, vertices and leaders.
   void Group(long code, double v) {
     const bool vertices = type == "LWPOLYLINE" || type == "LEADER" || type == "VERTEX";
@@ -186,9 +189,9 @@ struct ScannedEntity {
     } else if (code == 42 && !bulges.empty()) {
       bulges.back() = v;
     } else if (code == 70) {
-      flags = static_cast<int>(v);
+      flags = Small(v);
     } else if (code == 71 && type == "LEADER") {
-      arrow = static_cast<int>(v);
+      arrow = Small(v);
     } else if (code == 230) {
       extrusion_z = v;
     }
@@ -208,9 +211,8 @@ struct Scan {
 
 // Reads the whole file as group pairs and checks its structure: integer group
 // codes, numbers where numbers belong, balanced sections and a final EOF.
-Scan ScanFile(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw DxfError(file, 0, "cannot open the file");
+Scan ScanFile(const std::filesystem::path& file, std::string_view bytes) {
+  std::size_t pos = 0;
   Scan scan;
   std::string code_line, value;
   int line = 0;
@@ -256,7 +258,11 @@ Scan ScanFile(const std::filesystem::path& file) {
     current = {};
   };
   auto getline = [&](std::string& s) {
-    if (!std::getline(in, s)) return false;
+    if (pos >= bytes.size()) return false;
+    const std::size_t nl = bytes.find('\n', pos);
+    const std::size_t end = nl == std::string_view::npos ? bytes.size() : nl;
+    s.assign(bytes.substr(pos, end - pos));
+    pos = end + 1;
     ++line;
     if (!s.empty() && s.back() == '\r') s.pop_back();
     if (line == 1 && s.starts_with("\xEF\xBB\xBF")) s.erase(0, 3);
@@ -265,7 +271,7 @@ Scan ScanFile(const std::filesystem::path& file) {
   while (!eof) {
     if (!getline(code_line)) break;
     const int code_at = line;
-    if (Trim(code_line).empty() && in.peek() == EOF) break;
+    if (Trim(code_line).empty() && pos >= bytes.size()) break;
     const auto code = ParseInt(code_line);
     if (!code || *code < 0 || *code > 1071)
       throw DxfError(file, code_at, "group code expected, found \"" + code_line + "\"");
@@ -706,34 +712,66 @@ void WriteEntity(DL_Dxf& dxf, DL_WriterA& dw, const Entity& e) {
       e.data);
 }
 
+// dxflib's writer ends every line with std::endl, a flush and a system call
+// per line; this one gathers the file in memory. Numbers are written in their
+// shortest form that reads back exactly.
+class BufferWriter : public DL_WriterA {
+ public:
+  explicit BufferWriter(const std::string& file) : DL_WriterA(file.c_str(), DL_Codes::AC1015) {}
+  void dxfReal(int gc, double value) const override { Put(gc, RealText(value)); }
+  void dxfInt(int gc, int value) const override { Put(gc, std::to_string(value)); }
+  void dxfHex(int gc, int value) const override {
+    char b[16];
+    std::snprintf(b, sizeof b, "%X", static_cast<unsigned>(value));
+    Put(gc, b);
+  }
+  void dxfString(int gc, const char* value) const override { Put(gc, value ? value : ""); }
+  void dxfString(int gc, const std::string& value) const override { Put(gc, value); }
+  std::string& text() const { return text_; }
+
+ private:
+  void Put(int gc, std::string_view value) const {
+    if (gc < 10) text_ += "  ";
+    else if (gc < 100) text_ += ' ';
+    text_ += std::to_string(gc);
+    text_ += '\n';
+    text_ += value;
+    text_ += '\n';
+  }
+  mutable std::string text_;
+};
+
 // dxflib writes the OBJECTS section without owner handles (330), which a
 // strict reader repairs; every object is owned by the dictionary that names
 // it, the root dictionary by no one.
-void AddObjectOwners(const std::string& file) {
-  std::vector<std::string> lines;
-  {
-    std::ifstream in(file, std::ios::binary);
-    for (std::string l; std::getline(in, l);) lines.push_back(l);
+void AddObjectOwners(std::string& text) {
+  const std::string marker = "SECTION\n  2\nOBJECTS\n";
+  const std::size_t at = text.rfind(marker);
+  if (at == std::string::npos) return;
+  const std::size_t start = at + marker.size();
+  std::vector<std::string_view> lines;
+  for (std::size_t pos = start; pos < text.size();) {
+    const std::size_t nl = text.find('\n', pos);
+    const std::size_t end = nl == std::string::npos ? text.size() : nl;
+    lines.emplace_back(text.data() + pos, end - pos);
+    pos = end + 1;
   }
-  std::size_t start = lines.size();
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2)
-    if (Trim(lines[i]) == "2" && lines[i + 1] == "OBJECTS") start = i;
-  std::map<std::string, std::string> owner;
-  std::string current;
-  for (std::size_t i = start; i + 1 < lines.size(); i += 2) {
+  std::map<std::string_view, std::string_view> owner;
+  std::string_view current;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
     const std::string code = Trim(lines[i]);
     if (code == "5") current = lines[i + 1];
     if ((code == "350" || code == "360") && !current.empty()) owner.emplace(lines[i + 1], current);
   }
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  std::string tail;
   for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-    out << lines[i] << '\n' << lines[i + 1] << '\n';
-    if (i > start && Trim(lines[i]) == "5") {
+    tail.append(lines[i]).append("\n").append(lines[i + 1]).append("\n");
+    if (Trim(lines[i]) == "5") {
       auto it = owner.find(lines[i + 1]);
-      out << "330\n" << (it == owner.end() ? std::string("0") : it->second) << '\n';
+      tail.append("330\n").append(it == owner.end() ? std::string_view("0") : it->second).append("\n");
     }
   }
-  if (!out.flush()) throw DxfError(file, 0, "cannot write the file");
+  text.replace(start, std::string::npos, tail);
 }
 
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
@@ -792,8 +830,12 @@ void CheckFinite(const Database& db, const std::filesystem::path& file) {
 
 void WriteFile(const Database& db, const std::string& file) {
   DL_Dxf dxf;
-  std::unique_ptr<DL_WriterA> dw(dxf.out(file.c_str(), DL_Codes::AC1015));
-  if (!dw || dw->openFailed()) throw DxfError(file, 0, "cannot create the file");
+  // out() sets the release the entity writers follow; its own writer is not used.
+  std::unique_ptr<DL_WriterA> probe(dxf.out(file.c_str(), DL_Codes::AC1015));
+  if (!probe || probe->openFailed()) throw DxfError(file, 0, "cannot create the file");
+  probe.reset();
+  auto dw = std::make_unique<BufferWriter>(file);
+  if (dw->openFailed()) throw DxfError(file, 0, "cannot create the file");
 
   // The header by hand: dxflib's own names release 2000, whose texts are
   // code-page bound; from AC1021 on texts are UTF-8.
@@ -884,9 +926,13 @@ void WriteFile(const Database& db, const std::string& file) {
   dxf.writeObjects(*dw);
   dxf.writeObjectsEnd(*dw);
   dw->dxfEOF();
+  std::string text = std::move(dw->text());
   dw->close();
   dw.reset();
-  AddObjectOwners(file);
+  AddObjectOwners(text);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
+  if (!out.flush()) throw DxfError(file, 0, "cannot write the file");
 }
 
 }  // namespace
@@ -978,24 +1024,33 @@ std::string ToUtf8(const std::filesystem::path& file, std::string bytes, const s
   return decoded;
 }
 
+std::string ReadAll(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw DxfError(file, 0, "cannot open the file");
+  std::ostringstream all;
+  all << in.rdbuf();
+  if (in.bad()) throw DxfError(file, 0, "cannot read the file");
+  return std::move(all).str();
+}
+
+// An input stream over bytes already in memory, without copying them.
+class MemoryBuffer : public std::streambuf {
+ public:
+  explicit MemoryBuffer(std::string& bytes) { setg(bytes.data(), bytes.data(), bytes.data() + bytes.size()); }
+};
+
 }  // namespace
 
 DxfLoadReport LoadDxf(const std::filesystem::path& file, Database& db) {
-  Scan scan = ScanFile(file);
+  std::string bytes = ReadAll(file);
+  Scan scan = ScanFile(file, bytes);
   Database staged;
   Reader reader(file, staged, std::move(scan.entities));
   DL_Dxf dxf;
   // dxflib reads the groups again; the scan has made sure they are well formed.
-  std::string bytes;
-  {
-    std::ifstream raw(file, std::ios::binary);
-    if (!raw) throw DxfError(file, 0, "cannot open the file");
-    std::ostringstream all;
-    all << raw.rdbuf();
-    bytes = all.str();
-  }
   if (!scan.version.empty() && scan.version < "AC1021") bytes = ToUtf8(file, std::move(bytes), scan.code_page);
-  std::istringstream in(bytes);
+  MemoryBuffer buffer(bytes);
+  std::istream in(&buffer);
   try {
     dxf.in(in, &reader);
   } catch (const DxfError&) {

@@ -4,9 +4,12 @@
 //
 // Saved files are release AC1021, UTF-8 throughout, so Japanese texts and
 // layer names survive in any reader. Reading accepts what the saver writes
-// and the common subset other writers produce: lines, lightweight polylines,
-// circles, single-line texts, block definitions and references, layers,
-// application ids, extended data and the header variables in kHeaderVars.
+// and the common subset other writers produce: lines, lightweight and 2D
+// polylines with bulges, circles, arcs, single-line texts, leaders, block
+// definitions and references, layers, application ids, extended data and the
+// header variables in kHeaderVars. Arc angles are degrees in the file and
+// radians in the database; a leader's arrow size travels as its own
+// dimension-style override (DIMASZ, with DIMSCALE 1) in "ACAD" xdata.
 
 #include <filesystem>
 #include <map>
@@ -59,7 +62,9 @@ struct DxfSaveOptions {
 };
 
 // Writes model space, block definitions, layers, the application ids used by
-// extended data (plus "ACAD") and the header variables. The file is written
+// extended data (plus "ACAD"), the header variables and the extents. A
+// drawing holding a NaN or infinite number raises DxfError and writes nothing.
+// Leaders with fewer than two vertices draw nothing and are left out. The file is written
 // beside the target and renamed into place, so a failed save leaves an
 // existing file as it was.
 void SaveDxf(const Database& db, const std::filesystem::path& file,
