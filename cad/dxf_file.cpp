@@ -34,15 +34,17 @@ std::string Where(const std::filesystem::path& file, int line) {
   return line > 0 ? file.string() + ":" + std::to_string(line) : file.string();
 }
 
-std::string Trim(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
   const auto b = s.find_first_not_of(" \t");
   if (b == std::string_view::npos) return {};
   const auto e = s.find_last_not_of(" \t");
-  return std::string(s.substr(b, e - b + 1));
+  return s.substr(b, e - b + 1);
 }
 
+std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
+
 std::optional<long> ParseInt(std::string_view s) {
-  const std::string t = Trim(s);
+  const std::string_view t = TrimView(s);
   long v = 0;
   const char* first = t.data();
   if (!t.empty() && t[0] == '+') ++first;
@@ -52,7 +54,7 @@ std::optional<long> ParseInt(std::string_view s) {
 }
 
 std::optional<double> ParseReal(std::string_view s) {
-  const std::string t = Trim(s);
+  const std::string_view t = TrimView(s);
   double v = 0;
   const char* first = t.data();
   if (!t.empty() && t[0] == '+') ++first;
@@ -279,10 +281,12 @@ Scan ScanFile(const std::filesystem::path& file, std::string_view bytes) {
       throw DxfError(file, code_at, "truncated: group " + std::to_string(*code) + " has no value");
     if (value.size() >= 1024) throw DxfError(file, line, "value longer than 1023 characters");
     const ValueType type = TypeOf(*code);
-    if (type == ValueType::Real && !ParseReal(value))
+    std::optional<double> number;
+    if (type == ValueType::Real && !(number = ParseReal(value)))
       throw DxfError(file, line, "number expected for group " + std::to_string(*code) +
                                      ", found \"" + value + "\"");
-    if (type == ValueType::Int && !ParseInt(value))
+    std::optional<long> integer;
+    if (type == ValueType::Int && !(integer = ParseInt(value)))
       throw DxfError(file, line, "integer expected for group " + std::to_string(*code) +
                                      ", found \"" + value + "\"");
     if (*code == 0) {
@@ -328,7 +332,7 @@ Scan ScanFile(const std::filesystem::path& file, std::string_view bytes) {
     } else if (!current.type.empty() &&
                (*code == 10 || *code == 20 || *code == 30 || *code == 38 || *code == 42 ||
                 *code == 70 || *code == 71 || *code == 230)) {
-      current.Group(*code, *ParseReal(value));
+      current.Group(*code, number ? *number : static_cast<double>(*integer));
     } else if (*code == 2 && section == "?") {
       section = Trim(value);
     } else if (*code == 2 && table == "?") {
@@ -1027,10 +1031,20 @@ std::string ToUtf8(const std::filesystem::path& file, std::string bytes, const s
 std::string ReadAll(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   if (!in) throw DxfError(file, 0, "cannot open the file");
-  std::ostringstream all;
-  all << in.rdbuf();
+  std::error_code ec;
+  const auto size = std::filesystem::file_size(file, ec);
+  std::string bytes;
+  if (!ec) {
+    bytes.resize(size);
+    in.read(bytes.data(), static_cast<std::streamsize>(size));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+  } else {
+    std::ostringstream all;
+    all << in.rdbuf();
+    bytes = std::move(all).str();
+  }
   if (in.bad()) throw DxfError(file, 0, "cannot read the file");
-  return std::move(all).str();
+  return bytes;
 }
 
 // An input stream over bytes already in memory, without copying them.
