@@ -33,7 +33,9 @@ void WriteMarker(const host::Document& document, const TAcadPoint& m, const Tria
 
   const host::Xdata xdata = TriangleXdata(sides);
   if (path == TextPath::FileOnPcad && TakesNumberTextFromFile(style.hostProgId)) {
-    InsertNumberTextFile(document, {number, m, style.textHeight, rotation, style.layer, sides},
+    InsertNumberTextFile(document,
+                         {number, m, style.textHeight, rotation, style.layer, sides, angles,
+                          style.hostProgId},
                          record);
     return;
   }
@@ -51,10 +53,6 @@ void WriteMarker(const host::Document& document, const TAcadPoint& m, const Tria
 
 bool TakesNumberTextFromFile(std::string_view prog_id) {
   return prog_id.find("PCAD") != std::string_view::npos;
-}
-
-void InsertNumberTextFile(const host::Document&, const NumberTextFile&, CreatedObjectRecord&) {
-  throw std::logic_error("number text file for PCAD hosts is not available yet");
 }
 
 void ThreeSideNumberMarker(const host::Document& document, const TAcadPoint& p0,

@@ -34,13 +34,22 @@ struct NumberTextFile {
   int number = 0;
   geometry::TAcadPoint centre;
   double textHeight = 0;
-  double rotation = 0;
+  double rotation = 0;  // as given to the text's Rotation, in the angle frame
   std::string layer;
   TriangleSides sides;
+  host::AngleSettings angles;  // the frame `rotation` is measured in
+  // The running host, whose idle state is polled after the insertion.
+  std::string hostProgId;
 };
 
-// The file path for number texts on "PCAD" hosts. Not built yet: raises
-// std::logic_error, so such a marker ends after its circle.
+// The number text on "PCAD" hosts (annotate/number_file.h): writes
+// NumberFileDirectory() / NextNumberedName(document, "ZAVIN_") + ".dxf",
+// has the host insert it exploded at the origin, waits until the host is
+// idle (100 ms polls), deletes the block definition the insertion leaves and
+// records the new last entity when recording is on and the insertion added
+// one. A layer or path the file or command cannot carry raises
+// std::invalid_argument before anything is written; a file that cannot be
+// written raises std::runtime_error; host errors pass on.
 void InsertNumberTextFile(const host::Document& document, const NumberTextFile& file,
                           CreatedObjectRecord& record);
 

@@ -3,10 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <stdexcept>
 #include <utility>
 
+#include "annotate/number_file.h"
 #include "geometry/area.h"
+#include "platform/automation.h"
 #include "tests/annotate/annotate_fixture.h"
 
 namespace zavin::annotate {
@@ -103,10 +106,15 @@ TEST_F(MarkerTest, NumberStaysUprightInTheWorld) {
 }
 
 TEST_F(MarkerTest, PcadHostsTakeOnlyTheThreeSideNumberFromTheFilePath) {
+  // The file path sends its insert command; this host has not the ProgID
+  // it polls, so the call ends there, after the circle.
   style_.hostProgId = "PCAD.Application";
-  EXPECT_THROW(ThreeSide(kP0, kP1, kP2), std::logic_error);
+  SetNumberFileDirectory(std::filesystem::temp_directory_path());
+  EXPECT_THROW(ThreeSide(kP0, kP1, kP2), platform::HostError);
+  SetNumberFileDirectory({});
   EXPECT_EQ(Of(cad::EntityKind::Circle).size(), 1u);  // written before the text
   EXPECT_THAT(Texts(), IsEmpty());
+  EXPECT_EQ(host().sent_commands().size(), 1u);
 
   Restart();
   BaseHeight(kP0, kP1, kP2);
