@@ -52,6 +52,7 @@ void InstallCommands(TForm1& form, CommandState& state) {
   InstallTwoSideCommand(form, state);
   InstallBaseLineCommands(form, state);
   InstallTextRotationCommand(form, state);
+  InstallNumberMoveCommand(form, state);
   InstallLengthLabelCommand(form, state);
   InstallRegionSplitCommand(form, state);
   InstallGroupSelectCommand(form, state);

@@ -33,4 +33,7 @@ annotate::AreaMethod AreaMethodOf(const TForm1& form);
 // the frame only, so without a host they end at F1 like every command.
 void InstallCommands(TForm1& form, CommandState& state);
 
+// Fills form.Commands.Button5Click (番号移動, shell/command_number_move.h).
+void InstallNumberMoveCommand(TForm1& form, CommandState& state);
+
 }  // namespace zavin::shell
