@@ -1,12 +1,13 @@
 #include "cad/dxf_file.h"
 
-#include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
 #include <dxflib/dl_writer_ascii.h>
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <deque>
 #include <fstream>
@@ -149,10 +150,11 @@ class XdataBuilder {
   std::vector<XdataItem> items_;
 };
 
-// A modelled entity as the scan saw it: what dxflib does not hand over in
-// order (its extended data arrives before the entity), reliably (leader and
-// polyline vertices, which it keeps in arrays sized by a count group) or at
-// all (elevations, 2D polyline vertex flags).
+// A modelled entity (or a block's start or end) as the scan saw it. The scan
+// builds entities itself: dxflib's reader hands extended data over before
+// the entity that owns it, keeps leader and polyline vertices in arrays
+// sized by a count group, leaves out elevations and vertex flags, and parses
+// every number through a string stream, which made it most of the load time.
 struct ScannedEntity {
   std::string type;
   int line = 0;
@@ -166,6 +168,21 @@ struct ScannedEntity {
   double extrusion_z = 1;      // 230
   bool skip = false;           // a kind of POLYLINE the database does not model
   std::vector<XdataItem> xdata;
+  // The plain groups of the other kinds.
+  std::string layer;           // 8
+  std::string text;            // 1
+  std::string name;            // 2
+  bool paper = false;          // 67
+  Point3 p10, p11;
+  bool has_p11 = false;
+  double r40 = 0, r41 = 1, a50 = 0, a51 = 0;
+  int h72 = 0, v73 = 0;
+
+  void Text(long code, std::string_view v) {
+    if (code == 8) layer = v;
+    else if (code == 1) text = v;
+    else if (code == 2) name = v;
+  }
 
   // A flag group's value; the scan has checked it is an integer, not its size.
   static int Small(double v) { return std::fabs(v) <= 32767 ? static_cast<int>(v) : 0; }
@@ -190,6 +207,29 @@ struct ScannedEntity {
       elevation = v;
     } else if (code == 42 && !bulges.empty()) {
       bulges.back() = v;
+    } else if (code == 10) {
+      p10.x = v;
+    } else if (code == 20) {
+      p10.y = v;
+    } else if (code == 30) {
+      p10.z = v;
+    } else if (code == 11 || code == 21 || code == 31) {
+      (code == 11 ? p11.x : code == 21 ? p11.y : p11.z) = v;
+      has_p11 = true;
+    } else if (code == 40) {
+      r40 = v;
+    } else if (code == 41) {
+      r41 = v;
+    } else if (code == 50) {
+      a50 = v;
+    } else if (code == 51) {
+      a51 = v;
+    } else if (code == 67) {
+      paper = v != 0;
+    } else if (code == 72) {
+      h72 = Small(v);
+    } else if (code == 73) {
+      v73 = Small(v);
     } else if (code == 70) {
       flags = Small(v);
     } else if (code == 71 && type == "LEADER") {
@@ -200,8 +240,16 @@ struct ScannedEntity {
   }
 };
 
-const std::set<std::string> kEmitted = {"LINE", "LWPOLYLINE", "POLYLINE", "CIRCLE",
-                                        "ARC",  "TEXT",       "INSERT",   "LEADER"};
+const std::set<std::string> kEmitted = {"LINE",   "LWPOLYLINE", "POLYLINE", "CIRCLE", "ARC",
+                                        "TEXT",   "INSERT",     "LEADER",   "BLOCK",  "ENDBLK"};
+
+// A header variable of kHeaderVars as the file gives it.
+struct HeaderValue {
+  std::string name;
+  long code = 0;
+  std::string value;
+  int line = 0;
+};
 
 struct Scan {
   std::string version;    // $ACADVER
@@ -209,6 +257,8 @@ struct Scan {
   std::deque<ScannedEntity> entities;
   std::map<std::string, int> skipped;
   std::vector<std::string> app_ids;
+  std::vector<std::string> layers;
+  std::vector<HeaderValue> header;
 };
 
 // Reads the whole file as group pairs and checks its structure: integer group
@@ -239,8 +289,7 @@ Scan ScanFile(const std::filesystem::path& file, std::string_view bytes) {
     } else {
       open_polyline = false;
     }
-    // dxflib sizes its vertex arrays by these counts; a wrong one would make
-    // it drop vertices or allocate without bound.
+    // A count that disagrees with the vertices marks a damaged entity.
     if (current.type == "LWPOLYLINE" && current.count != n && !(current.count < 0 && n == 0))
       throw DxfError(file, current.count_line > 0 ? current.count_line : current.line,
                      "LWPOLYLINE has " + std::to_string(n) + " vertices but its count (90) is " +
@@ -321,18 +370,25 @@ Scan ScanFile(const std::filesystem::path& file, std::string_view bytes) {
       scan.version = Trim(value);
     } else if (section == "HEADER" && variable == "$DWGCODEPAGE" && *code == 3) {
       scan.code_page = Trim(value);
+    } else if (section == "HEADER" && variable.size() > 1) {
+      const std::string_view name = std::string_view(variable).substr(1);
+      if (std::find(std::begin(kHeaderVars), std::end(kHeaderVars), name) != std::end(kHeaderVars) &&
+          (scan.header.empty() || scan.header.back().name != name))
+        scan.header.push_back({std::string(name), *code, Trim(value), line});
     } else if (*code >= 1000) {
       const std::string error = xdata.Add(*code, value);
       if (!error.empty()) throw DxfError(file, code_at, error);
-    } else if (!current.type.empty() && (*code == 90 || *code == 76)) {
+    } else if (!current.type.empty()) {
       if ((*code == 90 && current.type == "LWPOLYLINE") || (*code == 76 && current.type == "LEADER")) {
         current.count = *ParseInt(value);
         current.count_line = line;
+      } else if (type == ValueType::Text) {
+        current.Text(*code, TrimView(value));
+      } else {
+        current.Group(*code, number ? *number : static_cast<double>(*integer));
       }
-    } else if (!current.type.empty() &&
-               (*code == 10 || *code == 20 || *code == 30 || *code == 38 || *code == 42 ||
-                *code == 70 || *code == 71 || *code == 230)) {
-      current.Group(*code, number ? *number : static_cast<double>(*integer));
+    } else if (*code == 2 && section == "TABLES" && entity == "LAYER") {
+      scan.layers.push_back(Trim(value));
     } else if (*code == 2 && section == "?") {
       section = Trim(value);
     } else if (*code == 2 && table == "?") {
@@ -424,152 +480,134 @@ int AlignmentOf(int h, int v) {
   return kAlignLeft;
 }
 
-// Receives what dxflib reports. dxflib reports extended data before the
-// entity that owns it and emits the entity only at the next group 0, so the
-// data is taken from the scan instead: entities arrive in file order, each
-// takes the next scanned one.
-class Reader : public DL_CreationAdapter {
- public:
-  Reader(const std::filesystem::path& file, Database& db, std::deque<ScannedEntity> scanned)
-      : file_(file), db_(db), scanned_(std::move(scanned)) {}
+void FillPolyline(PolylineData& p, const ScannedEntity& s) {
+  p.two_d = s.type == "POLYLINE";
+  p.closed = (s.flags & 1) != 0;
+  p.elevation = s.elevation;
+  p.vertices.reserve(s.points.size());
+  for (const Point3& v : s.points) p.vertices.emplace_back(v.x, v.y);
+  if (std::any_of(s.bulges.begin(), s.bulges.end(), [](double b) { return b != 0; }))
+    p.bulges = s.bulges;
+}
 
-  void setVariableInt(const std::string& key, int value, int) override { Var(key, Variant(static_cast<std::int32_t>(value))); }
-  void setVariableDouble(const std::string& key, double value, int) override { Var(key, Variant(value)); }
-  void setVariableString(const std::string& key, const std::string& value, int) override {
-    Var(key, Variant(value));
+// The arrow size is the leader's DIMASZ times its DIMSCALE, each from the
+// leader's own dimension-style override when it has one, else from the
+// header. The override as SaveDxf writes it is taken out of the xdata.
+void FillLeader(LeaderData& l, ScannedEntity& s, const Database& db) {
+  l.vertices = s.points;
+  if (s.arrow == 0) l.arrow_block = "_NONE";
+  double size = db.GetVar("DIMASZ").ToDouble();
+  double scale = db.GetVar("DIMSCALE").ToDouble();
+  if (const auto o = TakeStyleOverride(s.xdata)) {
+    if (o->size) size = *o->size;
+    if (o->scale) scale = *o->scale;
   }
+  l.arrow_size = size * (scale > 0 ? scale : 1.0);
+}
 
-  void addLayer(const DL_LayerData& d) override {
-    if (!d.name.empty()) db_.AddLayer(d.name);
+// Turns an entity drawn in the mirrored plane (extrusion 0,0,-1) into world
+// coordinates: x and z change sign and arcs run the other way.
+void Mirror(EntityData& data) {
+  auto flip = [](Point3& p) { p = {-p.x, p.y, -p.z}; };
+  if (auto* c = std::get_if<CircleData>(&data)) flip(c->center);
+  if (auto* a = std::get_if<ArcData>(&data)) {
+    flip(a->center);
+    const double start = a->start_angle;
+    a->start_angle = std::numbers::pi - a->end_angle;
+    a->end_angle = std::numbers::pi - start;
   }
+  if (auto* p = std::get_if<PolylineData>(&data)) {
+    for (auto& v : p->vertices) v.first = -v.first;
+    for (double& b : p->bulges) b = -b;
+    p->elevation = -p->elevation;
+  }
+}
 
-  void addBlock(const DL_BlockData& d) override {
-    block_ = -1;
-    if (d.name.empty() || d.name[0] == '*') return;  // layouts, anonymous blocks
-    if (db_.FindBlock(d.name)) throw DxfError(file_, 0, "block \"" + d.name + "\" defined twice");
-    block_ = db_.AddBlock(d.name, {d.bpx, d.bpy, d.bpz}).id;
-  }
-  void endBlock() override { block_ = kModelSpace; }
-
-  void addLine(const DL_LineData& d) override {
-    Put(LineData{{d.x1, d.y1, d.z1}, {d.x2, d.y2, d.z2}});
-  }
-  void addCircle(const DL_CircleData& d) override {
-    Put(CircleData{{d.cx, d.cy, d.cz}, d.radius});
-  }
-  void addArc(const DL_ArcData& d) override {
-    // dxflib hands arc angles over in degrees, as in the file.
-    Put(ArcData{{d.cx, d.cy, d.cz}, d.radius, d.angle1 / kRadToDeg, d.angle2 / kRadToDeg});
-  }
-  // Vertices, bulges, flags and elevation come from the scan.
-  void addPolyline(const DL_PolylineData&) override { Put(PolylineData{}); }
-  void addVertex(const DL_VertexData&) override {}
-  void addLeader(const DL_LeaderData&) override { Put(LeaderData{}); }
-  void addLeaderVertex(const DL_LeaderVertexData&) override {}
-  void addText(const DL_TextData& d) override {
+// The database form of a scanned entity. Angles are degrees in the file.
+EntityData MakeData(ScannedEntity& s, const Database& db) {
+  if (s.type == "LINE") return LineData{s.p10, s.p11};
+  if (s.type == "CIRCLE") return CircleData{s.p10, s.r40};
+  if (s.type == "ARC") return ArcData{s.p10, s.r40, s.a50 / kRadToDeg, s.a51 / kRadToDeg};
+  if (s.type == "INSERT") return BlockRefData{s.name, s.p10, s.r41, s.a50 / kRadToDeg};
+  if (s.type == "TEXT") {
     TextData t;
-    t.text = d.text;
-    t.insertion = {d.ipx, d.ipy, d.ipz};
-    t.alignment = AlignmentOf(d.hJustification, d.vJustification);
-    t.alignment_point = {d.apx, d.apy, d.apz};
-    t.height = d.height;
-    t.rotation = d.angle;  // dxflib hands text angles over in radians
-    Put(std::move(t));
+    t.text = std::move(s.text);
+    t.insertion = s.p10;
+    t.alignment = AlignmentOf(s.h72, s.v73);
+    // Without its second point a justified text hangs on its first.
+    t.alignment_point = s.has_p11 ? s.p11 : t.alignment == kAlignLeft ? Point3{} : s.p10;
+    t.height = s.r40;
+    t.rotation = s.a50 / kRadToDeg;
+    return t;
   }
-  void addInsert(const DL_InsertData& d) override {
-    BlockRefData b;
-    b.name = d.name;
-    b.insertion = {d.ipx, d.ipy, d.ipz};
-    b.scale = d.sx;
-    b.rotation = d.angle / kRadToDeg;  // insert angles arrive in degrees
-    Put(std::move(b));
+  if (s.type == "LEADER") {
+    LeaderData l;
+    FillLeader(l, s, db);
+    return l;
   }
+  PolylineData p;
+  FillPolyline(p, s);
+  return p;
+}
 
- private:
-  void Var(const std::string& key, Variant v) {
-    const std::string name = key.starts_with("$") ? key.substr(1) : key;
-    if (std::find(std::begin(kHeaderVars), std::end(kHeaderVars), name) == std::end(kHeaderVars))
-      return;
-    const auto type = db_.VarTypeOf(name);
-    try {
-      if (type == VarType::Int) v = Variant(v.ToInt32());
-      if (type == VarType::Real) v = Variant(v.ToDouble());
-      if (type == VarType::Text) v = Variant(v.ToText());
-    } catch (const std::exception&) {
-      throw DxfError(file_, 0, "header variable $" + name + " has an unusable value");
+void SetHeaderVar(const std::filesystem::path& file, const HeaderValue& h, Database& db) {
+  const auto type = db.VarTypeOf(h.name);
+  if (!type) return;
+  Variant v;
+  switch (TypeOf(h.code)) {
+    case ValueType::Int: {
+      const long n = *ParseInt(h.value);
+      if (n < INT32_MIN || n > INT32_MAX)
+        throw DxfError(file, h.line, "header variable $" + h.name + " is out of range");
+      v = Variant(static_cast<std::int32_t>(n));
+      break;
     }
-    db_.SetVar(name, std::move(v));
+    case ValueType::Real: v = Variant(*ParseReal(h.value)); break;
+    case ValueType::Text: v = Variant(h.value); break;
   }
-
-  std::optional<std::int64_t> Put(EntityData data) {
-    if (scanned_.empty()) throw DxfError(file_, 0, "entities out of step with the file");
-    ScannedEntity scanned = std::move(scanned_.front());
-    scanned_.pop_front();
-    const bool fits = scanned.type == DxfName(static_cast<EntityKind>(data.index())) ||
-                      (scanned.type == "POLYLINE" && data.index() == 1);
-    if (!fits) throw DxfError(file_, scanned.line, "unexpected " + scanned.type);
-    if (scanned.skip) return std::nullopt;
-    if (auto* p = std::get_if<PolylineData>(&data)) FillPolyline(*p, scanned);
-    if (auto* l = std::get_if<LeaderData>(&data)) FillLeader(*l, scanned);
-    if (scanned.extrusion_z < 0) Mirror(data);
-    if (block_ == -1) return std::nullopt;  // inside a layout block
-    const DL_Attributes a = getAttributes();
-    if (a.isInPaperSpace()) return std::nullopt;
-    std::string layer = a.getLayer().empty() ? "0" : a.getLayer();
-    db_.AddLayer(layer);
-    Entity& e = db_.Add(std::move(data), layer, block_);
-    e.xdata = std::move(scanned.xdata);
-    return e.id;
+  try {
+    if (type == VarType::Int) v = Variant(v.ToInt32());
+    if (type == VarType::Real) v = Variant(v.ToDouble());
+    if (type == VarType::Text) v = Variant(v.ToText());
+  } catch (const std::exception&) {
+    throw DxfError(file, h.line, "header variable $" + h.name + " has an unusable value");
   }
+  db.SetVar(h.name, std::move(v));
+}
 
-  static void FillPolyline(PolylineData& p, const ScannedEntity& s) {
-    p.two_d = s.type == "POLYLINE";
-    p.closed = (s.flags & 1) != 0;
-    p.elevation = s.elevation;
-    p.vertices.reserve(s.points.size());
-    for (const Point3& v : s.points) p.vertices.emplace_back(v.x, v.y);
-    if (std::any_of(s.bulges.begin(), s.bulges.end(), [](double b) { return b != 0; }))
-      p.bulges = s.bulges;
-  }
-
-  // The arrow size is the leader's DIMASZ times its DIMSCALE, each from the
-  // leader's own dimension-style override when it has one, else from the
-  // header. The override as SaveDxf writes it is taken out of the xdata.
-  void FillLeader(LeaderData& l, ScannedEntity& s) const {
-    l.vertices = s.points;
-    if (s.arrow == 0) l.arrow_block = "_NONE";
-    double size = db_.GetVar("DIMASZ").ToDouble();
-    double scale = db_.GetVar("DIMSCALE").ToDouble();
-    if (const auto o = TakeStyleOverride(s.xdata)) {
-      if (o->size) size = *o->size;
-      if (o->scale) scale = *o->scale;
+// Builds the drawing from the scan, in file order: header variables, layers,
+// then entities, which BLOCK and ENDBLK place into block definitions. Layout
+// blocks and paper-space entities are left out.
+void Build(const std::filesystem::path& file, Scan& scan, Database& db) {
+  for (const HeaderValue& h : scan.header) SetHeaderVar(file, h, db);
+  for (const std::string& l : scan.layers)
+    if (!l.empty()) db.AddLayer(l);
+  std::int64_t block = kModelSpace;
+  std::string last_layer;
+  for (ScannedEntity& s : scan.entities) {
+    if (s.type == "BLOCK") {
+      block = -1;
+      if (s.name.empty() || s.name[0] == '*') continue;
+      if (db.FindBlock(s.name)) throw DxfError(file, s.line, "block \"" + s.name + "\" defined twice");
+      block = db.AddBlock(s.name, s.p10).id;
+      continue;
     }
-    l.arrow_size = size * (scale > 0 ? scale : 1.0);
-  }
-
-  // Turns an entity drawn in the mirrored plane (extrusion 0,0,-1) into world
-  // coordinates: x and z change sign and arcs run the other way.
-  static void Mirror(EntityData& data) {
-    auto flip = [](Point3& p) { p = {-p.x, p.y, -p.z}; };
-    if (auto* c = std::get_if<CircleData>(&data)) flip(c->center);
-    if (auto* a = std::get_if<ArcData>(&data)) {
-      flip(a->center);
-      const double start = a->start_angle;
-      a->start_angle = std::numbers::pi - a->end_angle;
-      a->end_angle = std::numbers::pi - start;
+    if (s.type == "ENDBLK") {
+      block = kModelSpace;
+      continue;
     }
-    if (auto* p = std::get_if<PolylineData>(&data)) {
-      for (auto& v : p->vertices) v.first = -v.first;
-      for (double& b : p->bulges) b = -b;
-      p->elevation = -p->elevation;
+    if (s.skip || s.paper || block == -1) continue;
+    EntityData data = MakeData(s, db);
+    if (s.extrusion_z < 0) Mirror(data);
+    std::string layer = s.layer.empty() ? std::string("0") : std::move(s.layer);
+    if (layer != last_layer) {
+      db.AddLayer(layer);
+      last_layer = layer;
     }
+    Entity& e = db.Add(std::move(data), std::move(layer), block);
+    e.xdata = std::move(s.xdata);
   }
-
-  const std::filesystem::path& file_;
-  Database& db_;
-  std::deque<ScannedEntity> scanned_;
-  std::int64_t block_ = kModelSpace;
-};
+}
 
 // Shortest text that reads back as the same double.
 std::string RealText(double v) {
@@ -1047,26 +1085,19 @@ std::string ReadAll(const std::filesystem::path& file) {
   return bytes;
 }
 
-// An input stream over bytes already in memory, without copying them.
-class MemoryBuffer : public std::streambuf {
- public:
-  explicit MemoryBuffer(std::string& bytes) { setg(bytes.data(), bytes.data(), bytes.data() + bytes.size()); }
-};
 
 }  // namespace
 
 DxfLoadReport LoadDxf(const std::filesystem::path& file, Database& db) {
   std::string bytes = ReadAll(file);
   Scan scan = ScanFile(file, bytes);
+  if (!scan.version.empty() && scan.version < "AC1021") {
+    bytes = ToUtf8(file, std::move(bytes), scan.code_page);
+    scan = ScanFile(file, bytes);
+  }
   Database staged;
-  Reader reader(file, staged, std::move(scan.entities));
-  DL_Dxf dxf;
-  // dxflib reads the groups again; the scan has made sure they are well formed.
-  if (!scan.version.empty() && scan.version < "AC1021") bytes = ToUtf8(file, std::move(bytes), scan.code_page);
-  MemoryBuffer buffer(bytes);
-  std::istream in(&buffer);
   try {
-    dxf.in(in, &reader);
+    Build(file, scan, staged);
   } catch (const DxfError&) {
     throw;
   } catch (const std::exception& e) {
