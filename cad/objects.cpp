@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "cad/host_core.h"
+#include "cad/pick.h"
 #include "platform/clock.h"
 #include "platform/message_filter.h"
 #include "platform/message_queue.h"
@@ -154,16 +155,24 @@ UserAnswer HostCore::Ask(const std::string& prompt, PromptKind kind) {
 std::vector<std::int64_t> HostCore::SelectCrossing(const Rect& r,
                                                    const std::vector<FilterTerm>& f) const {
   std::vector<std::int64_t> out;
-  for (const auto& [id, e] : db.model_space())
+  OutlineBoxes boxes(db);
+  for (const auto& [id, e] : db.model_space()) {
+    const auto box = boxes.Of(e);
+    if (!box || CertainlyMisses(*box, r)) continue;
     if (PassesFilter(e, f) && Crosses(ShapesOf(db, e), r)) out.push_back(id);
+  }
   return out;
 }
 
 std::vector<std::int64_t> HostCore::SelectWindow(const Rect& r,
                                                  const std::vector<FilterTerm>& f) const {
   std::vector<std::int64_t> out;
-  for (const auto& [id, e] : db.model_space())
+  OutlineBoxes boxes(db);
+  for (const auto& [id, e] : db.model_space()) {
+    const auto box = boxes.Of(e);
+    if (!box || CertainlyMisses(*box, r)) continue;
     if (PassesFilter(e, f) && Inside(ShapesOf(db, e), r)) out.push_back(id);
+  }
   return out;
 }
 
@@ -171,8 +180,11 @@ std::optional<std::int64_t> HostCore::PickAt(P2 p, const std::vector<FilterTerm>
   const Rect box = Rect::Around(p, db.PickAperture());
   std::optional<std::int64_t> best;
   double best_d = 0;
+  // Boxes first: only the few entities near p get their exact outline.
+  OutlineBoxes boxes(db);
   for (const auto& [id, e] : db.model_space()) {
-    if (!PassesFilter(e, f)) continue;
+    const auto outline = boxes.Of(e);
+    if (!outline || CertainlyMisses(*outline, box) || !PassesFilter(e, f)) continue;
     const Shapes s = ShapesOf(db, e);
     if (!Crosses(s, box)) continue;
     const double d = DistanceTo(s, p);
