@@ -286,6 +286,70 @@ for f in sys.argv[1:]:
   ExpectReopensAs(db, Path("a.dxf"));
 }
 
+// A drawing saved by another writer, with its layouts, paper space, tables
+// and objects, opens with the model space entities only.
+TEST_F(DxfFileTest, OpensWhatAnotherWriterSaved) {
+  if (!HaveEzdxf()) GTEST_SKIP() << "/usr/bin/python3 with ezdxf is not available";
+  const char* script = R"(import sys, ezdxf
+d = ezdxf.new('R2010')
+d.header['$DIMSCALE'] = 100.0
+d.layers.add('境界')
+d.appids.add('QM_ZAVIN')
+m = d.modelspace()
+m.add_line((0, 0), (3, 4), dxfattribs={'layer': '境界'})
+m.add_arc((1, 1), 2, 90, 180)
+m.add_lwpolyline([(0, 0, 0, 0, 0.5), (5, 0, 0, 0, 0), (5, 5)], format='xyseb', close=True)
+t = m.add_text('面積', dxfattribs={'height': 2.0, 'rotation': 90})
+t.set_placement((10, 20), align=ezdxf.enums.TextEntityAlignment.MIDDLE_CENTER)
+t.set_xdata('QM_ZAVIN', [(1010, (1.5, 2.5, 3.5))])
+b = d.blocks.new('MARK', base_point=(1, 1))
+b.add_circle((1, 1), 0.5)
+m.add_blockref('MARK', (20, 30), dxfattribs={'rotation': 45, 'xscale': 2, 'yscale': 2})
+m.add_leader([(0, 0), (4, 3), (9, 3)])
+d.layouts.get('Layout1').add_line((0, 0), (1, 1))
+d.saveas(sys.argv[1])
+)";
+  Write("make.py", script);
+  const std::string cmd = "/usr/bin/python3 " + Path("make.py").string() + " " +
+                          Path("other.dxf").string() + " > " + Path("out.txt").string() + " 2>&1";
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << Read(Path("out.txt"));
+
+  Database db;
+  const DxfLoadReport report = LoadDxf(Path("other.dxf"), db);
+  EXPECT_EQ(report.Warning(), "");
+  EXPECT_DOUBLE_EQ(db.GetVar("DIMSCALE").ToDouble(), 100.0);
+  ASSERT_EQ(db.model_space().size(), 6u) << "the paper-space line stays out";
+  auto it = db.model_space().begin();
+  const Entity& line = (it++)->second;
+  EXPECT_EQ(line.layer, "境界");
+  EXPECT_EQ(line.as<LineData>()->end, (Point3{3, 4, 0}));
+  const ArcData& arc = *(it++)->second.as<ArcData>();
+  EXPECT_NEAR(arc.start_angle, std::numbers::pi / 2, 1e-12);
+  EXPECT_NEAR(arc.end_angle, std::numbers::pi, 1e-12);
+  const PolylineData& lw = *(it++)->second.as<PolylineData>();
+  EXPECT_TRUE(lw.closed);
+  EXPECT_EQ(lw.vertices.size(), 3u);
+  EXPECT_EQ(lw.bulges, (std::vector<double>{0.5, 0, 0}));
+  const Entity& text = (it++)->second;
+  EXPECT_EQ(text.as<TextData>()->text, "面積");
+  EXPECT_EQ(text.as<TextData>()->alignment, kAlignMiddleCenter);
+  EXPECT_EQ(text.as<TextData>()->alignment_point, (Point3{10, 20, 0}));
+  EXPECT_NEAR(text.as<TextData>()->rotation, std::numbers::pi / 2, 1e-12);
+  ASSERT_EQ(text.xdata.size(), 2u);
+  EXPECT_TRUE(text.xdata[1].value == platform::MakePointArray(1.5, 2.5, 3.5));
+  const BlockRefData& ref = *(it++)->second.as<BlockRefData>();
+  EXPECT_EQ(ref.name, "MARK");
+  EXPECT_DOUBLE_EQ(ref.scale, 2);
+  EXPECT_NEAR(ref.rotation, std::numbers::pi / 4, 1e-12);
+  const LeaderData& leader = *it->second.as<LeaderData>();
+  EXPECT_EQ(leader.vertices.size(), 3u);
+  EXPECT_TRUE(leader.HasArrow());
+  ASSERT_NE(db.FindBlock("MARK"), nullptr);
+  EXPECT_EQ(db.FindBlock("MARK")->origin, (Point3{1, 1, 0}));
+  EXPECT_EQ(db.FindBlock("MARK")->entities.size(), 1u);
+  EXPECT_EQ(db.blocks().size(), 1u) << "layout blocks are not user blocks";
+}
+
 // A small drawing in the form other writers use: one line with a record.
 std::string Minimal(const std::string& entities) {
   return "0\nSECTION\n2\nHEADER\n9\n$DIMSCALE\n40\n250.0\n0\nENDSEC\n"
@@ -448,6 +512,26 @@ TEST_F(DxfFileTest, MalformedAndTruncatedFilesNameFileAndLine) {
   }
   Database db;
   EXPECT_THROW(LoadDxf(Path("missing.dxf"), db), DxfError);
+}
+
+// A saved file cut anywhere, inside an entity, a pair or a line, is refused
+// as a whole.
+TEST_F(DxfFileTest, EveryCutOfASavedFileIsRefused) {
+  SaveDxf(Sample(), Path("a.dxf"));
+  const std::string whole = Read(Path("a.dxf"));
+  const std::string eof = "  0\nEOF\n";
+  ASSERT_TRUE(whole.ends_with(eof));
+  for (std::size_t cut = 0; cut + eof.size() < whole.size(); cut += 1 + cut % 97) {
+    const fs::path file = Write("cut.dxf", whole.substr(0, cut));
+    Database db;
+    try {
+      LoadDxf(file, db);
+      ADD_FAILURE() << "cut at " << cut << " was read";
+    } catch (const DxfError& e) {
+      EXPECT_EQ(e.file(), file);
+    }
+    EXPECT_TRUE(db.model_space().empty()) << cut;
+  }
 }
 
 TEST_F(DxfFileTest, SavingOntoTheOpenedFileNeedsConsent) {
