@@ -1,8 +1,9 @@
 // Writes the example lots of examples/ with the drawing saver: the outlines
-// as lines on layer 0, drawing units of millimetres.
+// as lines (and one arc) on layer 0, drawing units of millimetres.
 //
 //   zavin-make-examples DIR
 
+#include <cmath>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -49,6 +50,19 @@ int main(int argc, char** argv) {
       db.AddLine({0, 0, 0}, {26000, 12000, 0}, "0");
       db.AddLine({0, 0, 0}, {12000, 20000, 0}, "0");
       zavin::cad::SaveDxf(db, dir + "/split_lot.dxf");
+    }
+    {
+      // A lot fronting a curved road: its top side is an arc over the chord
+      // from (24000,14000) to (0,14000), rising 2000 above it (radius 37000,
+      // centre (12000,-21000)).
+      zavin::cad::Database db;
+      db.AddLine({0, 14000, 0}, {0, 0, 0}, "0");
+      db.AddLine({0, 0, 0}, {24000, 0, 0}, "0");
+      db.AddLine({24000, 0, 0}, {24000, 14000, 0}, "0");
+      db.Add(zavin::cad::ArcData{{12000, -21000, 0}, 37000, std::atan2(35000.0, 12000.0),
+                                 std::atan2(35000.0, -12000.0)},
+             "0");
+      zavin::cad::SaveDxf(db, dir + "/arc_lot.dxf");
     }
   } catch (const std::exception& e) {
     std::cerr << e.what() << '\n';
