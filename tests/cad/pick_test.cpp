@@ -180,6 +180,37 @@ TEST(PickTest, MatchesThePlainSelectionsOnRandomDrawings) {
   }
 }
 
+// The invariant the rejection rests on, point by point: every point of an
+// outline lies in its entity's box, and only empty outlines have none.
+TEST(PickTest, BoxesHoldEveryOutlinePoint) {
+  for (unsigned seed = 11; seed <= 13; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Generator g(seed);
+    Database db;
+    g.Fill(db, 600);
+    OutlineBoxes boxes(db);
+    for (const auto& [id, e] : db.model_space()) {
+      const Shapes s = ShapesOf(db, e);
+      const auto box = boxes.Of(e);
+      ASSERT_EQ(box.has_value(), !s.empty()) << DxfName(e);
+      auto holds = [&](P2 q) {
+        EXPECT_FALSE(CertainlyMisses(*box, Rect::Around(q, 0)))
+            << DxfName(e) << " " << q.x << "," << q.y;
+      };
+      for (const auto& seg : s.segments) {
+        holds(seg.a);
+        holds(seg.b);
+      }
+      for (const auto& c : s.circles)
+        for (P2 q : {P2{c.c.x - c.r, c.c.y}, P2{c.c.x + c.r, c.c.y}, P2{c.c.x, c.c.y - c.r},
+                     P2{c.c.x, c.c.y + c.r}})
+          holds(q);
+      for (const auto& quad : s.boxes)
+        for (P2 q : quad) holds(q);
+    }
+  }
+}
+
 struct PickCase {
   const char* name;
   std::vector<EntityData> entities;
@@ -236,6 +267,19 @@ TEST(PickTest, BlockReferencesAreBoxedThroughTheirPlacedBlock) {
   EXPECT_EQ(core.PickAt({1000, 1900}, {}), ref);
   EXPECT_EQ(core.SelectCrossing(Rect::FromCorners({990, 1800}, {1010, 1810}), {}),
             std::vector<std::int64_t>{ref});
+}
+
+// An empty text of no height has a box of one point, which the exact test
+// alone counts as touching every rectangle.
+TEST(PickTest, AnEmptyTextIsNotFoundFarFromIt) {
+  HostCore core;
+  TextData t;
+  t.text = "";
+  t.height = 0;
+  const std::int64_t text = core.db.Add(t).id;
+  EXPECT_EQ(core.PickAt({500, 500}, {}), std::nullopt);
+  EXPECT_TRUE(core.SelectCrossing(Rect::FromCorners({400, 400}, {600, 600}), {}).empty());
+  EXPECT_EQ(core.PickAt({10, 10}, {}), text);
 }
 
 TEST(PickTest, UnknownBoxesAreNeverRejected) {
