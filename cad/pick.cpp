@@ -73,23 +73,32 @@ void AddPolyline(const PolylineData& p, BoxBuilder& out) {
   if (!p.HasBulges()) return;
   const std::size_t segments = p.closed ? v.size() : (v.empty() ? 0 : v.size() - 1);
   for (std::size_t i = 0; i < segments; ++i) {
+    // The arc of BulgeArc, by its radius and centre only: no angles needed.
+    const double bulge = p.Bulge(i);
+    if (bulge == 0 || !std::isfinite(bulge)) continue;
     const P2 a{v[i].first, v[i].second};
     const auto& nb = v[(i + 1) % v.size()];
     const P2 b{nb.first, nb.second};
-    const double bulge = p.Bulge(i);
-    const auto arc = BulgeArc(a, b, bulge);
-    if (!arc) continue;
-    if (std::fabs(bulge) <= 1) {
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    double d = std::sqrt(dx * dx + dy * dy);
+    if (!(d > 0) || !std::isfinite(d)) d = std::hypot(dx, dy);
+    if (d == 0) continue;
+    const double ab = std::fabs(bulge);
+    const double r = d / 2 * (1 + ab * ab) / (2 * ab);
+    const P2 mid{(a.x + b.x) / 2, (a.y + b.y) / 2};
+    if (ab <= 1) {
       // At most a half turn: the arc stays over its chord, no farther from it
       // than the sagitta.
-      const double sagitta = std::fabs(bulge) * std::hypot(b.x - a.x, b.y - a.y) / 2;
+      const double sagitta = ab * d / 2;
       out.AddAround(a.x, a.y, sagitta);
       out.AddAround(b.x, b.y, sagitta);
     } else {
-      out.AddAround(arc->c.x, arc->c.y, arc->r);
+      const double h = d / 2 * (1 - bulge * bulge) / (2 * bulge);
+      out.AddAround(mid.x - dy / d * h, mid.y + dx / d * h, r);
     }
-    // The flattened points are computed from the centre and radius.
-    out.Pad(kSlack * (std::fabs(arc->c.x) + std::fabs(arc->c.y) + arc->r));
+    // The flattened points are computed from the centre (within r of the
+    // chord's middle) and the radius.
+    out.Pad(kSlack * (std::fabs(mid.x) + std::fabs(mid.y) + 2 * r));
   }
 }
 
@@ -155,7 +164,7 @@ OutlineBoxes::Extent OutlineBoxes::BlockExtent(const Block& b, std::vector<const
       out.Add(PlainBox(child));
       continue;
     }
-    const Block* inner = db_.FindBlock(ref->name);
+    const Block* inner = Find(ref->name);
     if (!inner) continue;
     if (open.size() >= kMaxNesting || std::find(open.begin(), open.end(), inner) != open.end()) {
       complete = false;
@@ -173,10 +182,18 @@ OutlineBoxes::Extent OutlineBoxes::BlockExtent(const Block& b, std::vector<const
   return result;
 }
 
+const Block* OutlineBoxes::Find(const std::string& name) {
+  if (!last_block_ || name != last_name_) {
+    last_block_ = db_.FindBlock(name);
+    last_name_ = name;
+  }
+  return *last_block_;
+}
+
 std::optional<Rect> OutlineBoxes::Of(const Entity& e) {
   auto* ref = e.as<BlockRefData>();
   if (!ref) return PlainBox(e);
-  const Block* b = db_.FindBlock(ref->name);
+  const Block* b = Find(ref->name);
   if (!b) return std::nullopt;
   auto it = top_.find(b);
   if (it == top_.end()) {

@@ -4,6 +4,7 @@
 // reject most entities before the exact tests of shapes.h.
 
 #include <optional>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -32,7 +33,12 @@ class OutlineBoxes {
   Extent BlockExtent(const Block& b, std::vector<const Block*>& open);
   static std::optional<Rect> RefBox(const BlockRefData& r, const Block& b, const Extent& inner);
 
+  // FindBlock, the last name kept: references mostly repeat a few names.
+  const Block* Find(const std::string& name);
+
   const Database& db_;
+  std::optional<const Block*> last_block_;
+  std::string last_name_;
   // Extents as seen from model space, and extents that hold for any nesting.
   std::unordered_map<const Block*, Extent> top_, full_;
 };
