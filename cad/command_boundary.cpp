@@ -58,9 +58,15 @@ void Boundary(EmbeddedHost& host, const std::vector<std::string>& inputs) {
   }
   if (!polyline || points.empty()) return;
   Database& db = host.database();
-  const std::vector<BoundarySegment> linework = BoundaryLinework(db);
+  const std::vector<BoundaryEdge> linework = BoundaryLinework(db);
   for (const auto& [x, y] : points)
-    if (auto outline = FindBoundary(linework, x, y)) db.AddPolyline(std::move(*outline), true);
+    if (std::optional<BoundaryOutline> outline = FindBoundary(linework, x, y)) {
+      PolylineData boundary;
+      boundary.vertices = std::move(outline->vertices);
+      boundary.closed = true;
+      boundary.bulges = std::move(outline->bulges);
+      db.Add(std::move(boundary));
+    }
 }
 
 }  // namespace
