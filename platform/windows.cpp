@@ -1,6 +1,8 @@
 #include "platform/windows.h"
 
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "platform/call_log.h"
 #include "platform/message_queue.h"
@@ -13,6 +15,7 @@ struct Window {
   std::string title;
   bool minimized = false;
   KeyHandler on_key;
+  WindowStateObserver on_state;
 };
 
 struct Desktop {
@@ -34,6 +37,35 @@ Window* Find(Hwnd window) {
 }
 
 void Log(const char* name, Hwnd window) { LogPlatformCall(std::string(name) + " " + std::to_string(window)); }
+
+WindowState StateOf(Hwnd h, const Window& w) {
+  return {w.minimized, TheDesktop().foreground == h};
+}
+
+// Tells the observers whose window changed state while it lived.
+class StateChange {
+ public:
+  StateChange() {
+    for (const auto& [h, w] : TheDesktop().windows)
+      if (w.on_state) before_.emplace_back(h, StateOf(h, w));
+  }
+  ~StateChange() {
+    for (const auto& [h, old] : before_) {
+      const Window* w = Find(h);
+      if (!w || !w->on_state) continue;
+      const WindowState now = StateOf(h, *w);
+      if (now == old) continue;
+      // A copy: the observer may replace itself or change other windows.
+      WindowStateObserver observer = w->on_state;
+      observer(now);
+    }
+  }
+  StateChange(const StateChange&) = delete;
+  StateChange& operator=(const StateChange&) = delete;
+
+ private:
+  std::vector<std::pair<Hwnd, WindowState>> before_;
+};
 
 // Makes `window` the foreground window unless another program holds it.
 bool Activate(Hwnd window) {
@@ -76,6 +108,7 @@ bool SetKeyHandler(Hwnd window, KeyHandler handler) {
 bool MinimizeWindow(Hwnd window) {
   Window* w = Find(window);
   if (!w) return false;
+  StateChange change;
   w->minimized = true;
   if (TheDesktop().foreground == window) TheDesktop().foreground = kNoWindow;
   return true;
@@ -91,6 +124,7 @@ bool OpenIcon(Hwnd window) {
   Log("OpenIcon", window);
   Window* w = Find(window);
   if (!w) return false;
+  StateChange change;
   w->minimized = false;
   Activate(window);
   return true;
@@ -99,7 +133,29 @@ bool OpenIcon(Hwnd window) {
 bool SetForegroundWindow(Hwnd window) {
   Log("SetForegroundWindow", window);
   if (!Find(window)) return false;
+  StateChange change;
   return Activate(window);
+}
+
+bool SetWindowStateObserver(Hwnd window, WindowStateObserver observer) {
+  Window* w = Find(window);
+  if (!w) return false;
+  w->on_state = std::move(observer);
+  return true;
+}
+
+WindowState GetWindowState(Hwnd window) {
+  const Window* w = Find(window);
+  return w ? StateOf(window, *w) : WindowState{};
+}
+
+bool UserActivateWindow(Hwnd window) {
+  Window* w = window == kNoWindow ? nullptr : Find(window);
+  if (window != kNoWindow && !w) return false;
+  StateChange change;
+  if (w) w->minimized = false;
+  TheDesktop().foreground = window;
+  return true;
 }
 
 Hwnd GetForegroundWindow() {

@@ -34,6 +34,25 @@ bool SetKeyHandler(Hwnd window, KeyHandler handler);
 // Minimizes the window; a minimized window is not the foreground window.
 bool MinimizeWindow(Hwnd window);
 
+// What the desktop shows of a window.
+struct WindowState {
+  bool minimized = false;
+  bool foreground = false;
+  friend bool operator==(const WindowState&, const WindowState&) = default;
+};
+// Hears each change of the window's state, whoever made it: the platform
+// functions, MinimizeWindow, UserActivateWindow, the foreground moving to
+// another window. A toolkit window showing the handle keeps itself in step
+// with it. Replaces the observer before; an empty one removes it.
+using WindowStateObserver = std::function<void(const WindowState&)>;
+bool SetWindowStateObserver(Hwnd window, WindowStateObserver observer);
+// The state as the toolkit sees it; not logged. All false for no window.
+WindowState GetWindowState(Hwnd window);
+// The user brought the window up (a click on it, a restore from the task
+// bar): not minimized and the foreground window, whatever the refusal switch
+// says. kNoWindow: the user went to another program. Not logged.
+bool UserActivateWindow(Hwnd window);
+
 // The platform functions. Each is written to the platform call log with its
 // handle ("IsIconic 7", "GetForegroundWindow").
 bool IsIconic(Hwnd window);
