@@ -2,6 +2,7 @@
 // runs a script instead, without a display (see app/batch.h).
 
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 
 #include <filesystem>
@@ -12,15 +13,8 @@
 
 #include "app/batch.h"
 
-#include "host/command_frame.h"
-#include "host/link.h"
-#include "platform/message_box.h"
-#include "shell/command_support.h"
-#include "shell/program.h"
 #include "ui/drawing_view.h"
-#include "ui/main_window.h"
-#include "ui/qt_platform.h"
-#include "ui/target_cad_dialog.h"
+#include "ui/drawing_window.h"
 
 int main(int argc, char** argv) {
   // Before any Qt object: a batch run needs neither a display nor widgets. Its
@@ -38,32 +32,23 @@ int main(int argc, char** argv) {
                                  render);
   }
 
+  // zavin [DRAWING.dxf]: the drawing window and the tool window on top of it.
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zavin"));
+  const QStringList args = QApplication::arguments();
+  if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1Char('-')))) {
+    std::cerr << "usage: zavin [DRAWING.dxf]\n       zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf ...\n";
+    return 2;
+  }
 
-  auto filter = zavin::host::TMessageFilter::Create();
-  zavin::shell::ProgramOptions options;
-  options.executable = QApplication::applicationFilePath().toStdString();
-  options.screens = std::make_shared<zavin::ui::QtScreens>();
-  options.register_message_filter = [filter] { filter->RegisterFilter(); };
-  options.revoke_message_filter = [filter] { filter->RevokeFilter(); };
-
-  zavin::shell::TZavinProgram program(std::move(options));
-  program.Start();
-  zavin::shell::CommandState commands;
-  zavin::shell::InstallCommands(program.Form1(), commands);
-
-  zavin::ui::MainWindowView window(program.Form1());
-  zavin::ui::TargetCADDialogView dialog(program.TargetCADForm(), &window);
-  program.Form1().Environment().show_target_cad = [&dialog] { dialog.exec(); };
-
-  auto sink = std::make_shared<zavin::ui::QtMessageBoxSink>();
-  sink->SetOwner(program.Form1().Handle(), &window);
-  zavin::platform::SetMessageBoxSink(sink);
-
-  window.show();
+  zavin::ui::DesktopOptions options;
+  options.executable = QFile::encodeName(QApplication::applicationFilePath()).toStdString();
+  if (args.size() == 2) options.drawing = std::filesystem::path(QFile::encodeName(args[1]).toStdString());
+  // The session quits when either window is closed for good.
+  QApplication::setQuitOnLastWindowClosed(false);
+  zavin::ui::DesktopSession session(std::move(options));
+  session.Show();
   const int rc = QApplication::exec();
-  program.Shutdown();
-  zavin::platform::SetMessageBoxSink(nullptr);
+  session.Shutdown();
   return rc;
 }
