@@ -325,7 +325,8 @@ void Database::SetVar(std::string_view name, Variant value) {
 }
 
 Point3 Database::GetPointVar(std::string_view name) const {
-  const auto& a = GetVar(name).array();
+  const Variant v = GetVar(name);  // held: array() refers into it
+  const auto& a = v.array();
   Point3 p;
   if (a.items.size() > 0) p.x = a.items[0].ToDouble();
   if (a.items.size() > 1) p.y = a.items[1].ToDouble();
