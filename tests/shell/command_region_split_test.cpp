@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -236,6 +237,27 @@ TEST_F(RegionSplitCommandTest, BadFieldOrCancelledPickEndsSilently) {
   EXPECT_EQ(db().model_space().size(), 4u);
   EXPECT_THAT(host().sent_commands(), IsEmpty());
   EXPECT_EQ(host().regen_count(), 0);
+}
+
+TEST_F(RegionSplitCommandTest, OutlineWithAnArcUsesItsChord) {
+  // Three lines and an arc over the top from (10000,6000) to (0,6000); the
+  // pick lies between the chord and the arc.
+  db().AddLine({0, 0, 0}, {10000, 0, 0}, "0");
+  db().AddLine({10000, 0, 0}, {10000, 6000, 0}, "0");
+  db().AddLine({0, 6000, 0}, {0, 0, 0}, "0");
+  db().Add(cad::ArcData{{5000, 2000, 0}, std::hypot(5000.0, 4000.0), std::atan2(4000.0, 5000.0),
+                        std::atan2(4000.0, -5000.0)},
+           "0");
+  Click(form_.Button10, 5000, 7000);
+  EXPECT_THAT(boxes_->boxes(), IsEmpty());
+  EXPECT_THAT(LinesOn("H_HEN"), ElementsAre("(0,6000)-(10000,0)"));
+  EXPECT_THAT(Texts(), ElementsAre("6.00@(0,3000)", "10.00@(5000,0)", "11.66@(5000,3000)",
+                                   "7@(2169,2169)", "6.00@(10000,3000)",
+                                   "10.00@(5000,6000)",  // the chord, not the arc's 11.48
+                                   "8@(7831,3831)"));
+  EXPECT_EQ(Count(cad::EntityKind::Arc), 1u) << "the arc stays";
+  EXPECT_EQ(Count(cad::EntityKind::Polyline), 0u) << "the boundary is erased";
+  EXPECT_EQ(form_.UpDown4.Position(), 9);
 }
 
 // Whichever host call fails: nothing escapes, SNAPMODE is untouched, no
