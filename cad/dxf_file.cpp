@@ -187,7 +187,8 @@ struct ScannedEntity {
   // A flag group's value; the scan has checked it is an integer, not its size.
   static int Small(double v) { return std::fabs(v) <= 32767 ? static_cast<int>(v) : 0; }
 
-  // Takes the geometry groups of polylines, vertices and leaders.
+  // Takes a numeric group; 10/20/30 are vertices for polylines, vertices and
+  // leaders and the first point for the other kinds.
   void Group(long code, double v) {
     const bool vertices = type == "LWPOLYLINE" || type == "LEADER" || type == "VERTEX";
     if (code == 10 && vertices) {

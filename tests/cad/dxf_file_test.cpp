@@ -10,6 +10,7 @@
 #include <fstream>
 #include <map>
 #include <numbers>
+#include <random>
 #include <sstream>
 #include <string>
 
@@ -26,8 +27,10 @@ using platform::Variant;
 class DxfFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // Unique per run: other build trees run the same tests at the same time.
     dir_ = fs::temp_directory_path() /
-           ("zavin_dxf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+           ("zavin_dxf_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) +
+            "_" + std::to_string(std::random_device()()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
