@@ -1,4 +1,3 @@
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -6,6 +5,7 @@
 
 #include "cad/boundary.h"
 #include "cad/builtin_commands.h"
+#include "cad/command_line.h"
 #include "cad/database.h"
 #include "cad/embedded_host.h"
 #include "platform/automation.h"
@@ -14,50 +14,39 @@ namespace zavin::cad {
 
 namespace {
 
-// "x,y" or "x,y,z" with nothing else around the numbers.
-std::optional<std::pair<double, double>> ParsePoint(const std::string& input) {
-  const char* p = input.c_str();
-  char* end = nullptr;
-  const double x = std::strtod(p, &end);
-  if (end == p || *end != ',') return std::nullopt;
-  p = end + 1;
-  const double y = std::strtod(p, &end);
-  if (end == p) return std::nullopt;
-  if (*end == ',') {
-    p = end + 1;
-    std::strtod(p, &end);
-    if (end == p) return std::nullopt;
-  }
-  if (*end != '\0') return std::nullopt;
-  return std::pair{x, y};
-}
-
 // -BOUNDARY: internal points, each giving one closed lightweight polyline on
 // the current layer around it, until a bare Enter. "A" opens the advanced
 // options until a bare Enter: "O" takes the object type (P polyline, R
 // region, which this host does not make), "I" island detection and "B" the
 // boundary set take one answer that is accepted and ignored. Points in no
 // closed region make nothing.
-void Boundary(EmbeddedHost& host, const std::vector<std::string>& inputs) {
+void Boundary(CommandInput& in) {
   bool polyline = true;
   std::vector<std::pair<double, double>> points;
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    const std::string option = platform::UpperAscii(inputs[i]);
-    if (option.empty()) break;
-    if (option == "A") {
-      while (++i < inputs.size()) {
-        const std::string advanced = platform::UpperAscii(inputs[i]);
-        if (advanced.empty()) break;
-        if (i + 1 >= inputs.size()) break;
-        const std::string answer = platform::UpperAscii(inputs[++i]);
-        if (advanced == "O") polyline = answer != "R";
-      }
+  for (;;) {
+    const CommandInput::PointAnswer a =
+        in.NextPoint("Pick internal point or [Advanced options]: ", {"Advanced"});
+    if (a.kind == CommandInput::PointAnswer::Kind::Enter) break;
+    if (a.kind == CommandInput::PointAnswer::Kind::Point) {
+      points.emplace_back(a.point.x, a.point.y);
       continue;
     }
-    if (std::optional<std::pair<double, double>> p = ParsePoint(inputs[i])) points.push_back(*p);
+    for (;;) {
+      const std::string option = in.NextKeyword(
+          "Enter an option [Boundary set/Island detection/Object type]: ",
+          {"Boundary", "Island", "Object", "eXit"}, "eXit");
+      if (option == "eXit") break;
+      if (option == "Object") {
+        polyline = in.NextKeyword("Enter type of boundary object [Region/Polyline] <Polyline>: ",
+                                  {"Region", "Polyline"}, "Polyline") == "Polyline";
+      } else {
+        in.NextToken(option == "Island" ? "Do you want island detection? [Yes/No] <Y>: "
+                                        : "Specify candidate set for boundary [New/Everything] <Everything>: ");
+      }
+    }
   }
   if (!polyline || points.empty()) return;
-  Database& db = host.database();
+  Database& db = in.database();
   const std::vector<BoundaryEdge> linework = BoundaryLinework(db);
   for (const auto& [x, y] : points)
     if (std::optional<BoundaryOutline> outline = FindBoundary(linework, x, y)) {
@@ -71,6 +60,8 @@ void Boundary(EmbeddedHost& host, const std::vector<std::string>& inputs) {
 
 }  // namespace
 
-void DefineBoundaryCommand(EmbeddedHost& host) { host.DefineCommand("BOUNDARY", Boundary); }
+void DefineBoundaryCommand(EmbeddedHost& host) {
+  host.DefineCommand("BOUNDARY", EmbeddedHost::CommandProc(Boundary));
+}
 
 }  // namespace zavin::cad

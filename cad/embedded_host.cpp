@@ -1,6 +1,7 @@
 #include "cad/embedded_host.h"
 
 #include <map>
+#include <optional>
 
 #include "cad/builtin_commands.h"
 #include "cad/command_line.h"
@@ -63,8 +64,13 @@ class Host final : public EmbeddedHost {
   std::int64_t call_count() const override { return core_->calls; }
   const std::vector<std::string>& sent_commands() const override { return core_->sent; }
 
+  void DefineCommand(const std::string& name, CommandProc proc) override {
+    commands_[CommandKey(name)] = std::move(proc);
+  }
   void DefineCommand(const std::string& name, CommandHandler handler) override {
-    commands_[CommandKey(name)] = std::move(handler);
+    DefineCommand(name, CommandProc([handler = std::move(handler)](CommandInput& in) {
+                    handler(in.host(), in.RestOfText());
+                  }));
   }
   void SetCommandInterpreter(CommandInterpreter interpreter) override {
     interpreter_ = std::move(interpreter);
@@ -98,18 +104,47 @@ class Host final : public EmbeddedHost {
       interpreter_(*this, text);
       return;
     }
-    std::vector<std::string> inputs = CommandInputs(text);
-    if (inputs.empty()) return;
-    auto it = commands_.find(CommandKey(inputs.front()));
-    if (it == commands_.end()) return;
-    inputs.erase(inputs.begin());
-    it->second(*this, inputs);
+    CommandText input(text);
+    for (;;) {
+      std::optional<std::string> name;
+      try {
+        name = input.Next();
+      } catch (const CommandTextError& e) {
+        core_->Echo(e.what());
+        return;
+      }
+      if (!name) return;
+      if (name->empty()) continue;  // Enter at the command prompt repeats nothing here
+      core_->Echo("Command: " + *name);
+      auto it = commands_.find(CommandKey(*name));
+      if (it == commands_.end()) {
+        core_->Echo("Unknown command \"" + platform::UpperAscii(*name) + "\"; nothing was run.");
+        continue;
+      }
+      if (!RunCommand(it->second, input)) return;
+    }
+  }
+
+  // Runs one command; false when it ended early, which drops the rest of the text.
+  bool RunCommand(const CommandProc& proc, CommandText& text) {
+    CommandInput in(*this, *core_, text);
+    try {
+      proc(in);
+      return true;
+    } catch (const CommandCancelled&) {
+    } catch (const CommandTextError& e) {
+      core_->Echo(e.what());
+    } catch (const std::exception& e) {
+      core_->Echo(std::string("Command failed: ") + e.what());
+    }
+    core_->Echo("*Cancel*");
+    return false;
   }
 
   std::shared_ptr<HostCore> core_;
   platform::ObjectRef app_;
   std::uint32_t cookie_ = 0;
-  std::map<std::string, CommandHandler> commands_;
+  std::map<std::string, CommandProc> commands_;
   CommandInterpreter interpreter_;
 };
 

@@ -12,7 +12,8 @@
 
 namespace zavin::cad {
 
-class Database;  // the drawing database behind the document object
+class Database;      // the drawing database behind the document object
+class CommandInput;  // what a running command reads its answers from (command_line.h)
 
 // One scripted answer of the user at a host prompt. GetPoint takes the point
 // of a Point or Entity answer. GetEntity takes entity_id, or with id 0 (or a
@@ -100,13 +101,19 @@ class EmbeddedHost : public std::enable_shared_from_this<EmbeddedHost> {
 
   // Command line. Sent text waits in a queue; the host runs the next queued
   // text when its state is polled (that poll reports busy) or on
-  // RunPendingCommands. The default interpreter splits the text into inputs
-  // (CommandInputs) and calls the handler defined for the first one; unknown
-  // commands are ignored, as a host that prints "Unknown command" does.
+  // RunPendingCommands. The default interpreter reads the text input by input
+  // (CommandText): an input at the command prompt names a command, whose
+  // handler then reads its prompts' answers from the rest of the text and,
+  // once that is used up, from the user (CommandInput). Unknown commands and
+  // text the host cannot read are reported on the command line; a cancelled
+  // prompt ends the command and drops the rest of the text.
+  using CommandProc = std::function<void(CommandInput& input)>;
+  // The older form: the handler gets every input left in the text at once.
   using CommandHandler =
       std::function<void(EmbeddedHost& host, const std::vector<std::string>& inputs)>;
   using CommandInterpreter = std::function<void(EmbeddedHost& host, const std::string& text)>;
   // `name` without the "_", "-" and "." prefixes, any letter case.
+  virtual void DefineCommand(const std::string& name, CommandProc proc) = 0;
   virtual void DefineCommand(const std::string& name, CommandHandler handler) = 0;
   // Replaces the whole interpreter (nullptr restores the default one).
   virtual void SetCommandInterpreter(CommandInterpreter interpreter) = 0;

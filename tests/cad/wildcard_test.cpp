@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "cad/command_line.h"
-
 namespace zavin::cad {
 namespace {
 
@@ -62,28 +60,6 @@ TEST(WildcardTest, ManyStarsStayFast) {
   pattern += "B";
   EXPECT_FALSE(WildcardMatch(pattern, std::string(5000, 'A')));
   EXPECT_TRUE(WildcardMatch(pattern, std::string(5000, 'A') + "B"));
-}
-
-TEST(CommandLineTest, SplitsTextIntoInputs) {
-  struct Case {
-    const char* text;
-    std::vector<std::string> inputs;
-  } cases[] = {
-      {"_-BOUNDARY A O P \r1.0000,2.0000\r\r", {"_-BOUNDARY", "A", "O", "P", "", "1.0000,2.0000", ""}},
-      {"MOVE\rPRE\r\r1.000,2.000,0.000\r", {"MOVE", "PRE", "", "1.000,2.000,0.000"}},
-      {"_LEADER\r1,1 3,4\r\r\rN\r", {"_LEADER", "1,1", "3,4", "", "", "N"}},
-      {"(command \"_-INSERT\" \"Zavin_3\" \"S\" 1 \"R\" 0)(princ)\r",
-       {"_-INSERT", "Zavin_3", "S", "1", "R", "0"}},
-      {"(princ)\r", {}},
-      {"(command \"unclosed", {"unclosed"}},
-      {"", {}},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.text);
-    EXPECT_EQ(CommandInputs(c.text), c.inputs);
-  }
-  EXPECT_EQ(CommandKey("_-insert"), "INSERT");
-  EXPECT_EQ(CommandKey("._move"), "MOVE");
 }
 
 }  // namespace
