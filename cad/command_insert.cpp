@@ -1,16 +1,18 @@
-// "_-INSERT" without its dialog: the block name, then the insertion-point
-// prompt, which also takes the Scale and Rotate options. Inputs come from the
-// sent text in order; once it runs out the point is asked from the user.
-#include <charconv>
+// "_-INSERT" without its dialog. The name is a block of the drawing or a DXF
+// file; a "*" before it inserts the contents exploded. The insertion-point
+// prompt also takes the Basepoint, Scale and Rotate options; scale and
+// rotation not given there are asked after the point.
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "cad/builtin_commands.h"
+#include "cad/command_line.h"
 #include "cad/database.h"
+#include "cad/dxf_file.h"
 #include "cad/embedded_host.h"
 #include "platform/automation.h"
 
@@ -18,80 +20,135 @@ namespace zavin::cad {
 
 namespace {
 
+constexpr char kNamePrompt[] = "Enter block name or [?]: ";
 constexpr char kPointPrompt[] = "Specify insertion point or [Basepoint/Scale/Rotate]: ";
 
-std::optional<double> ReadNumber(std::string_view s) {
-  double v = 0;
-  const char* end = s.data() + s.size();
-  auto [ptr, ec] = std::from_chars(s.data(), end, v);
-  if (ec != std::errc() || ptr != end || !std::isfinite(v)) return std::nullopt;
-  return v;
+// The file part of a path written with either separator, without its extension.
+std::string FileStem(std::string_view path) {
+  const std::size_t slash = path.find_last_of("/\\");
+  std::string_view name = slash == std::string_view::npos ? path : path.substr(slash + 1);
+  const std::size_t dot = name.rfind('.');
+  if (dot != std::string_view::npos && dot > 0) name = name.substr(0, dot);
+  return std::string(name);
 }
 
-// "x,y" or "x,y,z" typed at a point prompt.
-std::optional<Point3> ReadPoint(std::string_view s) {
-  std::vector<double> parts;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = s.find(',', start);
-    const auto v = ReadNumber(s.substr(start, comma == std::string_view::npos ? comma : comma - start));
-    if (!v) return std::nullopt;
-    parts.push_back(*v);
-    if (comma == std::string_view::npos) break;
-    start = comma + 1;
-  }
-  if (parts.size() < 2 || parts.size() > 3) return std::nullopt;
-  return Point3{parts[0], parts[1], parts.size() == 3 ? parts[2] : 0};
+bool FileExists(const std::string& name) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(name, ec);
 }
 
-void InsertBlockCommand(EmbeddedHost& host, const std::vector<std::string>& inputs) {
-  std::size_t next = 0;
-  auto token = [&]() -> std::optional<std::string> {
-    if (next < inputs.size()) return inputs[next++];
+bool LooksLikeFile(std::string_view name) {
+  if (name.find_first_of("/\\:") != std::string_view::npos) return true;
+  return platform::UpperAscii(name).ends_with(".DXF");
+}
+
+// Reads `path` into the block definition named after the file, made or
+// emptied for it, with the file's layers and the blocks its entities use.
+// Returns the block's name; a file that cannot be read is reported and
+// leaves the drawing as it was.
+std::optional<std::string> DefineFromFile(CommandInput& in, const std::string& path) {
+  Database file;
+  try {
+    std::filesystem::path p(path);
+    if (!FileExists(path) && !p.has_extension()) p += ".dxf";
+    LoadDxf(p, file);
+  } catch (const std::exception& e) {
+    in.Echo("Cannot insert \"" + path + "\": " + e.what());
     return std::nullopt;
-  };
-  const std::optional<std::string> name = token();
-  if (!name || name->empty()) return;
-  Database& db = host.database();
-  // A name without a definition would be looked up as a drawing file; that
-  // form is not handled here, so nothing is inserted.
-  const Block* block = db.FindBlock(*name);
-  if (!block) return;
-  const std::string block_name = block->name;
-
-  double scale = 1;
-  double rotation = 0;  // radians
-  for (;;) {
-    const std::optional<std::string> answer = token();
-    if (!answer) {
-      const UserAnswer a = host.Ask(kPointPrompt);
-      if (a.kind != UserAnswer::Kind::Point && a.kind != UserAnswer::Kind::Entity) return;
-      db.InsertBlock(block_name, {a.x, a.y, a.z}, scale, rotation);
-      return;
-    }
-    const std::string option = platform::UpperAscii(*answer);
-    if (option == "S" || option == "R") {
-      const std::optional<std::string> value_text = token();
-      const std::optional<double> value = value_text ? ReadNumber(*value_text) : std::nullopt;
-      // A missing or unreadable value ends the command, as a cancelled prompt does.
-      if (!value) return;
-      if (option == "S") {
-        if (*value == 0) return;
-        scale = *value;
-      } else {
-        rotation = *value * std::numbers::pi / 180.0;
-      }
-      continue;
-    }
-    if (const std::optional<Point3> p = ReadPoint(*answer)) {
-      db.InsertBlock(block_name, *p, scale, rotation);
-      return;
-    }
-    return;  // anything else is not an answer this prompt takes
   }
+  Database& db = in.database();
+  const std::string name = FileStem(path);
+  for (const Layer& layer : file.layers()) db.AddLayer(layer.name);
+  for (const Block& b : file.blocks()) {
+    // The drawing's own definitions win; the file's own name is its model space.
+    if (db.FindBlock(b.name) || platform::UpperAscii(b.name) == platform::UpperAscii(name)) continue;
+    Block& copy = db.AddBlock(b.name, b.origin);
+    for (const auto& [id, e] : b.entities) db.Add(e.data, e.layer, copy.id).xdata = e.xdata;
+  }
+  Block& block = db.AddBlock(name);
+  block.origin = {};
+  block.entities.clear();
+  const std::int64_t owner = block.id;
+  for (const auto& [id, e] : file.model_space()) db.Add(e.data, e.layer, owner).xdata = e.xdata;
+  return db.FindBlock(name)->name;
+}
+
+// A scale factor; zero is refused and asked again.
+double NonzeroScale(CommandInput& in, const std::string& prompt) {
+  for (;;) {
+    const double v = in.NextReal(prompt, 1.0);
+    if (v != 0) return v;
+    in.Echo("Value must be nonzero.");
+  }
+}
+
+void Insert(CommandInput& in) {
+  std::string name = in.NextToken(kNamePrompt);
+  if (name.empty()) return;
+  const bool exploded = name.front() == '*';
+  if (exploded) name.erase(0, 1);
+  if (name.empty()) return;
+  Database& db = in.database();
+
+  std::string block_name;
+  if (const Block* b = LooksLikeFile(name) ? nullptr : db.FindBlock(name)) {
+    block_name = b->name;
+  } else if (LooksLikeFile(name) || FileExists(name) || FileExists(name + ".dxf")) {
+    const std::optional<std::string> defined = DefineFromFile(in, name);
+    if (!defined) return;
+    block_name = *defined;
+  } else {
+    in.Echo("Block \"" + name + "\" is not defined and no drawing file of that name was found.");
+    return;
+  }
+
+  std::optional<double> scale, rotation;  // rotation in degrees
+  std::optional<Point3> base;
+  Point3 at;
+  for (;;) {
+    const CommandInput::PointAnswer a = in.NextPoint(kPointPrompt, {"Basepoint", "Scale", "Rotate"});
+    if (a.kind == CommandInput::PointAnswer::Kind::Enter) return;
+    if (a.kind == CommandInput::PointAnswer::Kind::Point) {
+      at = a.point;
+      break;
+    }
+    if (a.keyword == "Basepoint") {
+      const CommandInput::PointAnswer p = in.NextPoint("Specify base point: ");
+      if (p.kind != CommandInput::PointAnswer::Kind::Point) return;
+      base = p.point;
+    } else if (a.keyword == "Scale") {
+      scale = NonzeroScale(in, "Specify scale factor for XYZ axes <1>: ");
+    } else {
+      rotation = in.NextReal("Specify rotation angle <0>: ", 0.0);
+    }
+  }
+  if (!scale) scale = NonzeroScale(in, "Specify scale factor <1>: ");
+  if (!rotation) rotation = in.NextReal("Specify rotation angle <0>: ", 0.0);
+  const double radians = *rotation * std::numbers::pi / 180.0;
+
+  const Block& block = *db.FindBlock(block_name);
+  const Point3 from = base.value_or(block.origin);
+  if (exploded) {
+    std::vector<Entity> copies;
+    for (const auto& [id, e] : block.entities) copies.push_back(e);
+    for (Entity& c : copies) {
+      Place(c, from, *scale, radians, at);
+      db.Add(std::move(c.data), c.layer).xdata = std::move(c.xdata);
+    }
+    return;
+  }
+  // A reference places the block origin; a base point other than the origin
+  // moves the insertion by the placed offset between the two.
+  const double dx = (block.origin.x - from.x) * *scale, dy = (block.origin.y - from.y) * *scale;
+  const double c = std::cos(radians), s = std::sin(radians);
+  db.InsertBlock(block_name,
+                 {at.x + c * dx - s * dy, at.y + s * dx + c * dy,
+                  at.z + (block.origin.z - from.z) * *scale},
+                 *scale, radians);
 }
 
 }  // namespace
 
-void DefineInsertCommand(EmbeddedHost& host) { host.DefineCommand("INSERT", InsertBlockCommand); }
+void DefineInsertCommand(EmbeddedHost& host) { host.DefineCommand("INSERT", EmbeddedHost::CommandProc(Insert)); }
 
 }  // namespace zavin::cad
