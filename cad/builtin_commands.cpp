@@ -5,6 +5,8 @@ namespace zavin::cad {
 void DefineBuiltinCommands(EmbeddedHost& host) {
   DefineBoundaryCommand(host);
   DefineInsertCommand(host);
+  DefineMoveCommand(host);
+  DefineLeaderCommand(host);
 }
 
 }  // namespace zavin::cad

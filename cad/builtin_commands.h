@@ -10,5 +10,7 @@ void DefineBuiltinCommands(EmbeddedHost& host);
 
 void DefineBoundaryCommand(EmbeddedHost& host);  // "_-BOUNDARY"
 void DefineInsertCommand(EmbeddedHost& host);    // "_-INSERT" of a block or a DXF file
+void DefineMoveCommand(EmbeddedHost& host);      // "MOVE"
+void DefineLeaderCommand(EmbeddedHost& host);    // "_LEADER"
 
 }  // namespace zavin::cad
