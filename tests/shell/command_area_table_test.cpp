@@ -6,12 +6,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "annotate/driver.h"
+#include "annotate/marker.h"
+#include "annotate/number_file.h"
 #include "annotate/record.h"
 #include "cad/database.h"
 #include "platform/message_box.h"
@@ -21,6 +24,7 @@
 #include "table/commands.h"
 #include "tests/host/fault_sweep.h"
 #include "tests/host/test_host.h"
+#include "tests/shell/temp_dir.h"
 
 namespace zavin::shell {
 namespace {
@@ -380,6 +384,53 @@ TEST(HighestNumberFaultSweep, EveryFailureLeavesNoSelectionSet) {
   const host::testing::SweepReport report = host::testing::RunFaultSweep(command);
   EXPECT_EQ(report.clean_outcome, host::FrameOutcome::Completed);
   EXPECT_THAT(report.faults, IsEmpty());
+}
+
+// A host whose ProgID contains "PCAD" takes the three-side number text from
+// the file; the text it inserts carries the record the table looks for.
+class PcadAreaTableTest : public AreaTableCommandTest {
+ protected:
+  PcadAreaTableTest() {
+    t_ = host::testing::TestHost{};
+    t_ = host::testing::StartTestHost(kPcadProgId);
+    form_.Link.HostProgId = kPcadProgId;
+    annotate::SetNumberFileDirectory(files_.path());
+  }
+  ~PcadAreaTableTest() override { annotate::SetNumberFileDirectory({}); }
+
+  static constexpr char kPcadProgId[] = "PCAD.Application";
+  testing::TempDir files_;
+};
+
+TEST_F(PcadAreaTableTest, NumberFromTheFileIsFoundByTheAreaTable) {
+  annotate::CreatedObjectRecord record;
+  record.RecordCreatedObjects = true;
+  annotate::ThreeSideNumberMarker(document(), {0, 0, 0}, {4000, 0, 0}, {0, 3000, 0}, 12,
+                                  {500, 400, "H_TEXT", kPcadProgId}, {}, record);
+  const auto texts = db().OfKind(cad::EntityKind::Text);
+  ASSERT_EQ(texts.size(), 1u);
+  const cad::TextData& number = *texts.front()->as<cad::TextData>();
+  EXPECT_EQ(number.text, "12");
+  EXPECT_EQ(number.alignment, cad::kAlignMiddleCenter);
+  EXPECT_NEAR(number.alignment_point.x, 1000, 1e-9);
+  EXPECT_NEAR(number.alignment_point.y, 1000, 1e-9);
+  EXPECT_DOUBLE_EQ(number.height, 400);
+  EXPECT_NEAR(number.rotation, 0, 1e-12);
+  EXPECT_EQ(texts.front()->layer, "H_TEXT");
+  EXPECT_EQ(annotate::ParseTriangleXdata(
+                document().ObjectIdToObject(texts.front()->id).GetXdata("QM_ZAVIN")),
+            (annotate::TriangleSides{4000, 5000, 3000}));
+  EXPECT_THAT(record.CreatedObjectIds,
+              ElementsAre(db().OfKind(cad::EntityKind::Circle).front()->id, texts.front()->id));
+  EXPECT_THAT(BlockNames(db()), IsEmpty());  // no ZAVIN_1 left
+  EXPECT_TRUE(std::filesystem::exists(files_.path() / "ZAVIN_1.dxf"));
+
+  Create(1000, 2000);
+  EXPECT_THAT(Texts(), ::testing::IsSupersetOf({"12@(2100,800)/11", "4.00@(5100,800)/11",
+                                                "5.00@(8100,800)/11", "3.00@(11100,800)/11",
+                                                "6.0000@(15600,800)/11"}));
+  EXPECT_THAT(BlockNames(db()), IsEmpty());
+  EXPECT_THAT(boxes_->boxes(), IsEmpty());
 }
 
 }  // namespace

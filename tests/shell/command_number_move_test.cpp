@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "annotate/record.h"
 #include "cad/database.h"
 #include "cad/embedded_host.h"
 #include "tests/host/fault_sweep.h"
@@ -48,20 +49,21 @@ void DefineStandIns(cad::EmbeddedHost& host, const std::shared_ptr<HostCommands>
   });
 }
 
-class NumberMoveCommandTest : public host::testing::HostTest {
+// The marker of the worked example: circle of radius 500 and number 12 at
+// (1000, 1000); DIMASZ 2.5, DIMSCALE 100, DIMLDRBLK _DOT.
+class NumberMoveFixture : public host::testing::HostTest {
  protected:
-  NumberMoveCommandTest() {
+  NumberMoveFixture() {
     form_.Link.HostProgId = host::testing::kTestProgId;
     InstallCommands(form_, state_);
     form_.FormCreate();
-    DefineStandIns(host(), seen_, {4000, 5000, 0});
     circle_ = db().AddCircle({1000, 1000, 0}, 500, "H_TEXT");
     text_ = db().AddText("12", {1000, 1000, 0}, 400, "H_TEXT");
     db().SetVar("DIMASZ", 2.5);
     db().SetVar("DIMSCALE", 100.0);
     db().SetVar("DIMLDRBLK", "_DOT");
   }
-  ~NumberMoveCommandTest() override { form_.FormDestroy(); }
+  ~NumberMoveFixture() override { form_.FormDestroy(); }
 
   void Pick(std::initializer_list<std::int64_t> ids) {
     for (std::int64_t id : ids) t_.input->PushEntity(id);
@@ -90,6 +92,12 @@ class NumberMoveCommandTest : public host::testing::HostTest {
   CommandState state_;
   std::shared_ptr<HostCommands> seen_ = std::make_shared<HostCommands>();
   std::int64_t circle_ = 0, text_ = 0;
+};
+
+// With the stand-in commands: the user moves the marker to (4000, 5000).
+class NumberMoveCommandTest : public NumberMoveFixture {
+ protected:
+  NumberMoveCommandTest() { DefineStandIns(host(), seen_, {4000, 5000, 0}); }
 };
 
 TEST_F(NumberMoveCommandTest, WithoutArrowALineJoinsTheOldCentreToTheMovedCircle) {
@@ -194,11 +202,47 @@ TEST_F(NumberMoveCommandTest, WithoutAHostNothingHappens) {
   EXPECT_THAT(host().sent_commands(), IsEmpty());
 }
 
+// The host's own move and leader commands: the marker moves with its
+// record, and the leader points from the old centre to the moved circle with
+// an arrowhead Edit14 drawing units long.
+using NumberMoveOnTheHostTest = NumberMoveFixture;
+
+TEST_F(NumberMoveOnTheHostTest, MarkerMovesWithItsRecordAndTheLeaderPointsBack) {
+  document().ObjectIdToObject(text_).SetXdata(annotate::TriangleXdata({4000, 5000, 3000}));
+  Pick({text_, circle_});
+  t_.input->PushPoint(4000, 5000);  // the destination the move asks for
+  Run(/*leader=*/true);
+
+  EXPECT_EQ(t_.input->pending(), 0u);
+  EXPECT_EQ(db().Find(circle_)->as<cad::CircleData>()->center, (cad::Point3{4000, 5000, 0}));
+  EXPECT_EQ(db().Find(text_)->as<cad::TextData>()->insertion, (cad::Point3{4000, 5000, 0}));
+  EXPECT_EQ(annotate::ParseTriangleXdata(document().ObjectIdToObject(text_).GetXdata("QM_ZAVIN")),
+            (annotate::TriangleSides{4000, 5000, 3000}));
+  const auto leaders = db().OfKind(cad::EntityKind::Leader);
+  ASSERT_EQ(leaders.size(), 1u);
+  const cad::LeaderData& l = *leaders.front()->as<cad::LeaderData>();
+  ASSERT_EQ(l.vertices.size(), 2u);
+  EXPECT_EQ(l.vertices[0], (cad::Point3{1000, 1000, 0}));
+  EXPECT_NEAR(l.vertices[1].x, 3700, 1e-4);
+  EXPECT_NEAR(l.vertices[1].y, 4600, 1e-4);
+  EXPECT_DOUBLE_EQ(l.arrow_size, 400);  // DIMASZ 4 x DIMSCALE 100
+  EXPECT_TRUE(l.HasArrow());
+  EXPECT_EQ(db().OfKind(cad::EntityKind::Text).size(), 1u);  // no annotation text
+  EXPECT_DOUBLE_EQ(db().GetVar("DIMASZ").ToDouble(), 2.5);
+  EXPECT_EQ(db().GetVar("DIMLDRBLK").ToText(), "_DOT");
+  EXPECT_THAT(host::testing::TempSelectionSetNames(document()), IsEmpty());
+}
+
 // Whichever host call fails: no temporary selection set is left, the marker
 // is kept, and DIMASZ and DIMLDRBLK hold their values again.
 TEST(NumberMoveFaultSweep, EveryFailureRestoresTheArrowSettings) {
-  for (const bool leader : {true, false}) {
-    SCOPED_TRACE(leader ? "leader" : "line");
+  const struct {
+    const char* name;
+    bool leader;
+    bool stand_ins;  // else the host's own MOVE and LEADER
+  } cases[] = {{"leader", true, true}, {"line", false, true}, {"host's leader", true, false}};
+  for (const auto& [name, leader, stand_ins] : cases) {
+    SCOPED_TRACE(name);
     TForm1 form;
     form.CheckBox3.SetChecked(leader);
     auto seen = std::make_shared<HostCommands>();
@@ -206,14 +250,15 @@ TEST(NumberMoveFaultSweep, EveryFailureRestoresTheArrowSettings) {
     host::testing::SweepCommand command;
     command.steps = NumberMoveSteps();
     command.body = NumberMoveBody(form);
-    command.setup = [seen, kept](host::testing::TestHost& t) {
-      DefineStandIns(*t.host, seen, {4000, 5000, 0});
+    command.setup = [seen, kept, stand_ins = stand_ins](host::testing::TestHost& t) {
+      if (stand_ins) DefineStandIns(*t.host, seen, {4000, 5000, 0});
       *kept = {t.db().AddCircle({1000, 1000, 0}, 500), t.db().AddText("12", {1000, 1000, 0}, 400)};
       t.db().SetVar("DIMASZ", 2.5);
       t.db().SetVar("DIMSCALE", 100.0);
       t.db().SetVar("DIMLDRBLK", "\"MyArrow\"");
       for (std::int64_t id : *kept) t.input->PushEntity(id);
       t.input->PushEnter();
+      if (!stand_ins) t.input->PushPoint(4000, 5000);  // the move's destination
     };
     command.check = [kept](host::testing::TestHost& t) -> std::string {
       if (t.db().GetVar("DIMASZ").ToDouble() != 2.5) return "DIMASZ not restored";
