@@ -207,16 +207,6 @@ void CommandText::Evaluate() {
   fed_.insert(fed_.end(), args.begin(), args.end());
 }
 
-std::vector<std::string> CommandInputs(std::string_view text) {
-  CommandText reader(text);
-  std::vector<std::string> out;
-  try {
-    while (std::optional<std::string> s = reader.Next()) out.push_back(std::move(*s));
-  } catch (const CommandTextError&) {
-  }
-  return out;
-}
-
 std::string CommandKey(std::string_view name) {
   std::size_t i = 0;
   while (i < name.size() && (name[i] == '_' || name[i] == '-' || name[i] == '.')) ++i;

@@ -55,10 +55,6 @@ class CommandText {
   std::deque<std::string> fed_;  // arguments of an evaluated (command ...)
 };
 
-// Every input the text gives, read without a user; stops at the first
-// CommandTextError (whose inputs are not included).
-std::vector<std::string> CommandInputs(std::string_view text);
-
 // The command name without the "_" (untranslated), "-" (no dialog) and "."
 // (built-in) prefixes, upper-cased: "_-BOUNDARY" gives "BOUNDARY".
 std::string CommandKey(std::string_view name);

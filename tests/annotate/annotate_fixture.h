@@ -30,8 +30,8 @@ class AnnotateTest : public host::testing::HostTest {
  protected:
   AnnotateTest() { db().AddLayer("H_TEXT"); }
 
-  void Restart() {
-    HostTest::Restart();
+  void Restart(const std::string& prog_id = host::testing::kTestProgId) {
+    HostTest::Restart(prog_id);
     db().AddLayer("H_TEXT");
   }
 

@@ -89,9 +89,7 @@ class TempDirectory {
 class NumberFileTest : public testing::AnnotateTest {
  protected:
   NumberFileTest() {
-    t_ = host::testing::TestHost{};
-    t_ = host::testing::StartTestHost(kPcadProgId);
-    db().AddLayer("H_TEXT");
+    Restart(kPcadProgId);  // with the H_TEXT layer
     SetNumberFileDirectory(dir_.path());
     file_.hostProgId = kPcadProgId;
   }

@@ -54,6 +54,12 @@ class CadTest : public ::testing::Test {
   }
   Database& db() { return host_->database(); }
 
+  // Sends command text and runs it, as the host does when next polled.
+  void Send(const std::string& text) {
+    Call(Doc(), "SendCommand", {Variant(text)});
+    host_->RunPendingCommands();
+  }
+
   // Ids of the members of a selection set, read through automation.
   std::vector<std::int64_t> Members(const ObjectRef& set) {
     std::vector<std::int64_t> ids;

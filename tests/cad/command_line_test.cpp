@@ -103,10 +103,6 @@ TEST(CommandTextTest, PointsNumbersAndKeywords) {
 // The interpreter through SendCommand, with fake commands on the new input.
 class CommandLineTest : public CadTest {
  protected:
-  void Send(const std::string& text) {
-    Call(Doc(), "SendCommand", {Variant(text)});
-    host_->RunPendingCommands();
-  }
   const std::vector<std::string>& Line() const { return host_->command_line(); }
 };
 

@@ -28,10 +28,6 @@ class InsertCommandTest : public CadTest {
     db().AddLayer("WORK");
     db().SetVar("CLAYER", Variant(std::string("WORK")));
   }
-  void Send(const std::string& text) {
-    Call(Doc(), "SendCommand", {Variant(text)});
-    host_->RunPendingCommands();
-  }
   std::vector<const Entity*> References() const { return host_->database().OfKind(EntityKind::BlockRef); }
 };
 
@@ -98,10 +94,6 @@ TEST_F(InsertCommandTest, EndsWithNothingInsertedWhenItCannotGoOn) {
 // own layer and a line on another.
 class InsertFileTest : public CadTest {
  protected:
-  void Send(const std::string& text) {
-    Call(Doc(), "SendCommand", {Variant(text)});
-    host_->RunPendingCommands();
-  }
   std::vector<const Entity*> References() const { return host_->database().OfKind(EntityKind::BlockRef); }
   void SetUp() override {
     dir_ = fs::path(::testing::TempDir()) / "zavin insert file";  // a blank in the path

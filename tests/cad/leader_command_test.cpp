@@ -11,10 +11,6 @@ namespace {
 
 class LeaderCommandTest : public CadTest {
  protected:
-  void Send(const std::string& text) {
-    Call(Doc(), "SendCommand", {Variant(text)});
-    host_->RunPendingCommands();
-  }
   void SetVar(const char* name, Variant v) { Call(Doc(), "SetVariable", {Variant(name), v}); }
   std::vector<const Entity*> Leaders() const { return host_->database().OfKind(EntityKind::Leader); }
 };

@@ -17,10 +17,6 @@ class MoveCommandTest : public CadTest {
     text_ = db().AddText("12", {900, 900, 0}, 400);
     other_ = db().AddLine({0, 0, 0}, {10, 0, 0});
   }
-  void Send(const std::string& text) {
-    Call(Doc(), "SendCommand", {Variant(text)});
-    host_->RunPendingCommands();
-  }
   // Picks both marker entities through a selection set, as the tool does.
   void SelectMarker() {
     input_->PushEntity(circle_);

@@ -72,9 +72,9 @@ class HostTest : public ::testing::Test {
   }
 
   // A fresh host in place of the current one.
-  void Restart() {
+  void Restart(const std::string& prog_id = kTestProgId) {
     t_ = TestHost{};
-    t_ = StartTestHost();
+    t_ = StartTestHost(prog_id);
   }
 
   Document document() const { return t_.document(); }

@@ -391,8 +391,7 @@ TEST(HighestNumberFaultSweep, EveryFailureLeavesNoSelectionSet) {
 class PcadAreaTableTest : public AreaTableCommandTest {
  protected:
   PcadAreaTableTest() {
-    t_ = host::testing::TestHost{};
-    t_ = host::testing::StartTestHost(kPcadProgId);
+    Restart(kPcadProgId);
     form_.Link.HostProgId = kPcadProgId;
     annotate::SetNumberFileDirectory(files_.path());
   }
