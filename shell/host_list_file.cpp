@@ -1,6 +1,6 @@
 #include "shell/host_list_file.h"
 
-#include "shell/file_io.h"
+#include "platform/file_io.h"
 
 namespace zavin::shell {
 
@@ -35,22 +35,22 @@ std::vector<std::string> SplitLines(std::string_view text) {
 }
 
 std::optional<HostListText> ReadHostList(const std::filesystem::path& file) {
-  const std::optional<std::string> bytes = ReadFileBytes(file);
+  const std::optional<std::string> bytes = platform::ReadFileBytes(file);
   if (!bytes) return std::nullopt;
-  DecodedText text = DecodeText(*bytes);
+  platform::DecodedText text = platform::DecodeText(*bytes);
   return HostListText{SplitLines(text.utf8), text.encoding};
 }
 
-std::optional<TextEncoding> WriteHostList(const std::filesystem::path& file, const std::vector<std::string>& lines,
-                                          TextEncoding encoding) {
+std::optional<platform::TextEncoding> WriteHostList(const std::filesystem::path& file, const std::vector<std::string>& lines,
+                                          platform::TextEncoding encoding) {
   std::string text;
   for (const std::string& line : lines) {
     text += line;
     text += "\r\n";
   }
   std::string bytes;
-  const TextEncoding used = EncodeText(text, encoding, bytes);
-  if (!ReplaceFileBytes(file, bytes)) return std::nullopt;
+  const platform::TextEncoding used = platform::EncodeText(text, encoding, bytes);
+  if (!platform::ReplaceFileBytes(file, bytes)) return std::nullopt;
   return used;
 }
 

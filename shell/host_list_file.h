@@ -6,8 +6,8 @@
 // Reading accepts CR, LF and CR LF line ends and takes the encoding from the
 // byte-order mark (UTF-8, UTF-16 LE/BE); without one the bytes are UTF-8 when
 // valid, else code page 932. Writing ends every line with CR LF and uses the
-// encoding the file was read with (see EncodeText for text code page 932
-// cannot hold).
+// encoding the file was read with (see platform::EncodeText for text code
+// page 932 cannot hold).
 
 #include <filesystem>
 #include <optional>
@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "shell/text_encoding.h"
+#include "platform/text_encoding.h"
 
 namespace zavin::shell {
 
@@ -37,7 +37,7 @@ std::vector<std::string> SplitLines(std::string_view text);
 
 struct HostListText {
   std::vector<std::string> lines;
-  TextEncoding encoding = TextEncoding::SystemCodePage;
+  platform::TextEncoding encoding = platform::TextEncoding::SystemCodePage;
 };
 
 // Nothing when the file does not exist or cannot be read.
@@ -45,7 +45,7 @@ std::optional<HostListText> ReadHostList(const std::filesystem::path& file);
 
 // Writes the lines in their order, each ending with CR LF. Returns the
 // encoding written, nothing when the file could not be written.
-std::optional<TextEncoding> WriteHostList(const std::filesystem::path& file, const std::vector<std::string>& lines,
-                                          TextEncoding encoding);
+std::optional<platform::TextEncoding> WriteHostList(const std::filesystem::path& file, const std::vector<std::string>& lines,
+                                          platform::TextEncoding encoding);
 
 }  // namespace zavin::shell

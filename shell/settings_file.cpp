@@ -10,9 +10,9 @@
 #include <charconv>
 #include <string>
 
-#include "shell/file_io.h"
+#include "platform/file_io.h"
+#include "platform/text_encoding.h"
 #include "shell/form1.h"
-#include "shell/text_encoding.h"
 
 namespace zavin::shell {
 namespace {
@@ -106,11 +106,11 @@ std::optional<int> ParseSettingsInt(std::string_view text) {
 }
 
 void LoadSettings(TForm1& f, const std::filesystem::path& file, const ScreenGeometry& screens) {
-  const std::optional<std::string> bytes = ReadFileBytes(file);
+  const std::optional<std::string> bytes = platform::ReadFileBytes(file);
   if (!bytes) return;
   CSimpleIniA ini;
   Configure(ini);
-  if (ini.LoadData(DecodeText(*bytes).utf8) < 0) return;
+  if (ini.LoadData(platform::DecodeText(*bytes).utf8) < 0) return;
   const Reader r(ini);
 
   LoadPosition(f, r, screens);
@@ -160,9 +160,9 @@ bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
   CSimpleIniA ini;
   Configure(ini);
   bool bom = false;
-  if (const std::optional<std::string> bytes = ReadFileBytes(file)) {
-    DecodedText text = DecodeText(*bytes);
-    bom = text.encoding == TextEncoding::Utf8Bom;
+  if (const std::optional<std::string> bytes = platform::ReadFileBytes(file)) {
+    platform::DecodedText text = platform::DecodeText(*bytes);
+    bom = text.encoding == platform::TextEncoding::Utf8Bom;
     if (ini.LoadData(text.utf8) < 0) ini.Reset();
   }
   auto str = [&](const char* section, const char* key, const std::string& v) {
@@ -205,7 +205,7 @@ bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
 
   std::string out;
   if (ini.Save(out, bom) < 0) return false;
-  return ReplaceFileBytes(file, out);
+  return platform::ReplaceFileBytes(file, out);
 }
 
 }  // namespace zavin::shell

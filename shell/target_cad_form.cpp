@@ -118,7 +118,7 @@ void TTargetCADForm::Close(ModalResult r) {
 
 void TTargetCADForm::WriteList() {
   // A failed write keeps the list shown; the next change tries again.
-  if (std::optional<TextEncoding> used = WriteHostList(list_file_, ListBox1.Items(), encoding_)) encoding_ = *used;
+  if (std::optional<platform::TextEncoding> used = WriteHostList(list_file_, ListBox1.Items(), encoding_)) encoding_ = *used;
 }
 
 }  // namespace zavin::shell

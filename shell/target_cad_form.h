@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <functional>
 
+#include "platform/text_encoding.h"
 #include "shell/controls.h"
-#include "shell/text_encoding.h"
 
 namespace zavin::shell {
 
@@ -50,7 +50,7 @@ class TTargetCADForm {
 
   // The encoding the list file is written in: the one it was last read
   // with, code page 932 for a file the dialog creates.
-  TextEncoding FileEncoding() const { return encoding_; }
+  platform::TextEncoding FileEncoding() const { return encoding_; }
   const std::filesystem::path& ListFile() const { return list_file_; }
 
  private:
@@ -76,7 +76,7 @@ class TTargetCADForm {
 
   TForm1& main_;
   std::filesystem::path list_file_;
-  TextEncoding encoding_ = TextEncoding::SystemCodePage;
+  platform::TextEncoding encoding_ = platform::TextEncoding::SystemCodePage;
   ModalResult result_ = ModalResult::None;
 };
 

@@ -24,6 +24,7 @@
 
 #include "cad/database.h"
 #include "cad/dxf_file.h"
+#include "platform/file_io.h"
 #include "platform/message_filter.h"
 #include "platform/message_queue.h"
 #include "ui/main_window.h"
@@ -49,13 +50,6 @@ UserAnswer CancelAnswer() { return {UserAnswer::Kind::Cancel}; }
 
 fs::path PathOf(const QString& s) { return fs::path(QFile::encodeName(s).toStdString()); }
 QString Text(const fs::path& p) { return QFile::decodeName(QByteArray::fromStdString(p.string())); }
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-  if (a.empty() || b.empty()) return false;
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
 
 // What the tool's message filter lets its window do while the host keeps the
 // call waiting on the user: kPendingWait without a filter or outside a call.
@@ -577,10 +571,10 @@ void DrawingWindow::UpdateTitle() {
 
 bool DrawingWindow::SaveTo(const std::filesystem::path& file) {
   const platform::Hwnd owner = host_->hwnd();
-  const bool onto_opened = SameFile(file, opened_);
+  const bool onto_opened = platform::SameFile(file, opened_);
   std::error_code ec;
   // A file this window saved before was the user's choice already.
-  if (fs::exists(file, ec) && !SameFile(file, save_path_)) {
+  if (fs::exists(file, ec) && !platform::SameFile(file, save_path_)) {
     const std::string question =
         onto_opened ? "Overwrite the opened drawing " + file.string() + "?"
                     : file.string() + " already exists.\nReplace it?";

@@ -1,10 +1,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "platform/text_encoding.h"
 #include "shell/form1.h"
 #include "shell/host_list_file.h"
 #include "shell/target_cad_form.h"
-#include "shell/text_encoding.h"
 #include "tests/shell/temp_dir.h"
 
 namespace zavin::shell {
@@ -15,9 +15,9 @@ using testing::TempDir;
 using testing::WriteBytes;
 using ::testing::ElementsAre;
 
-std::string Encoded(std::string_view utf8, TextEncoding e) {
+std::string Encoded(std::string_view utf8, platform::TextEncoding e) {
   std::string bytes;
-  EncodeText(utf8, e, bytes);
+  platform::EncodeText(utf8, e, bytes);
   return bytes;
 }
 
@@ -50,8 +50,8 @@ class DialogFixture : public ::testing::Test {
  protected:
   DialogFixture() { main_.FormCreate(); }
 
-  void WriteList(std::string_view utf8, TextEncoding e = TextEncoding::Utf8) { WriteBytes(file_, Encoded(utf8, e)); }
-  std::string FileText() { return DecodeText(ReadBytes(file_)).utf8; }
+  void WriteList(std::string_view utf8, platform::TextEncoding e = platform::TextEncoding::Utf8) { WriteBytes(file_, Encoded(utf8, e)); }
+  std::string FileText() { return platform::DecodeText(ReadBytes(file_)).utf8; }
   std::string Selected() const {
     const int i = dialog_.ListBox1.ItemIndex();
     return i < 0 ? "<none>" : dialog_.ListBox1.Items()[static_cast<std::size_t>(i)];
@@ -69,8 +69,8 @@ class DialogFixture : public ::testing::Test {
 
 TEST_F(DialogFixture, ShowSelectsTheCurrentHostInEveryEncoding) {
   const std::string list = "ＢｒｉｃｓＣＡＤ\tBricscadApp.AcadApplication\r\nZW 日本語\tZWCAD.Application\nGcad\tGcad.Application\r";
-  for (TextEncoding e : {TextEncoding::Utf8, TextEncoding::Utf8Bom, TextEncoding::Utf16LE, TextEncoding::Utf16BE,
-                         TextEncoding::SystemCodePage}) {
+  for (platform::TextEncoding e : {platform::TextEncoding::Utf8, platform::TextEncoding::Utf8Bom, platform::TextEncoding::Utf16LE, platform::TextEncoding::Utf16BE,
+                         platform::TextEncoding::SystemCodePage}) {
     SCOPED_TRACE(static_cast<int>(e));
     WriteList(list, e);
     dialog_.FormShow();
@@ -84,7 +84,7 @@ TEST_F(DialogFixture, ShowSelectsTheCurrentHostInEveryEncoding) {
     Type("Another", "Another.Application");
     dialog_.SpeedButton1.Click();
     const std::string bytes = ReadBytes(file_);
-    const DecodedText back = DecodeText(bytes);
+    const platform::DecodedText back = platform::DecodeText(bytes);
     EXPECT_EQ(back.encoding, e);  // written back as it was read
     EXPECT_EQ(back.utf8,
               "Another\tAnother.Application\r\nGcad\tGcad.Application\r\nZW 日本語\tZWCAD.Application\r\n"
@@ -120,8 +120,8 @@ TEST_F(DialogFixture, MissingFileKeepsListAndEditsAndFirstAddCreatesIt) {
 
   dialog_.SpeedButton1.Click();
   const std::string bytes = ReadBytes(file_);
-  EXPECT_EQ(DecodeText(bytes).encoding, TextEncoding::SystemCodePage);  // no mark
-  EXPECT_EQ(DecodeText(bytes).utf8, "図研\tZuken.Application\r\n図研\tZuken.Application\r\n");
+  EXPECT_EQ(platform::DecodeText(bytes).encoding, platform::TextEncoding::SystemCodePage);  // no mark
+  EXPECT_EQ(platform::DecodeText(bytes).utf8, "図研\tZuken.Application\r\n図研\tZuken.Application\r\n");
 }
 
 TEST_F(DialogFixture, AddWithEmptyNameAndDuplicates) {

@@ -6,8 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/text_encoding.h"
 #include "shell/form1.h"
-#include "shell/text_encoding.h"
 #include "tests/shell/temp_dir.h"
 
 namespace zavin::shell {
@@ -220,8 +220,8 @@ TEST_F(SettingsFixture, TypedValuesSurviveARoundTrip) {
 
 TEST_F(SettingsFixture, LegacyCodePageFileIsConvertedAndSavedAsUtf8) {
   std::string legacy;
-  ASSERT_TRUE(Utf8ToSystemCodePage("[QM_Zavin]\nM_Layer=文字\ncadName=ＺＷ（日本）\n", legacy));
-  ASSERT_FALSE(IsValidUtf8(legacy));
+  ASSERT_TRUE(platform::Utf8ToCodePage("[QM_Zavin]\nM_Layer=文字\ncadName=ＺＷ（日本）\n", platform::kSystemCodePage, legacy));
+  ASSERT_FALSE(platform::IsValidUtf8(legacy));
   {
     auto f = StartWith(legacy);
     EXPECT_EQ(f->Edit12.Text(), "文字");
@@ -229,7 +229,7 @@ TEST_F(SettingsFixture, LegacyCodePageFileIsConvertedAndSavedAsUtf8) {
     f->FormDestroy();
   }
   const std::string saved = ReadBytes(ini_);
-  EXPECT_TRUE(IsValidUtf8(saved));
+  EXPECT_TRUE(platform::IsValidUtf8(saved));
   EXPECT_THAT(saved, HasSubstr("M_Layer=文字\n"));
   EXPECT_THAT(saved, HasSubstr("cadName=ＺＷ（日本）\n"));
 }

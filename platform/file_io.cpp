@@ -1,10 +1,10 @@
-#include "shell/file_io.h"
+#include "platform/file_io.h"
 
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
-namespace zavin::shell {
+namespace zavin::platform {
 
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file) {
   std::error_code ec;
@@ -41,4 +41,11 @@ bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes)
   return true;
 }
 
-}  // namespace zavin::shell
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b) {
+  if (a.empty() || b.empty()) return false;
+  std::error_code ec;
+  if (std::filesystem::exists(a, ec) && std::filesystem::exists(b, ec)) return std::filesystem::equivalent(a, b, ec);
+  return std::filesystem::weakly_canonical(a, ec) == std::filesystem::weakly_canonical(b, ec);
+}
+
+}  // namespace zavin::platform

@@ -1,32 +1,12 @@
-#include "shell/text_encoding.h"
+#include "platform/text_encoding.h"
 
-#include <iconv.h>
-
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 
-namespace zavin::shell {
+namespace zavin::platform {
 namespace {
 
 constexpr char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
-
-void AppendUtf8(std::uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
 
 // Decodes one UTF-8 sequence at `i`; returns its length, 0 when invalid.
 std::size_t Utf8Sequence(std::string_view s, std::size_t i, std::uint32_t& cp) {
@@ -107,41 +87,44 @@ void Utf8ToUtf16(std::string_view utf8, bool big_endian, std::string& out) {
   }
 }
 
-// One iconv conversion descriptor for the scope of a call.
-class Iconv {
- public:
-  Iconv(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~Iconv() {
-    if (ok()) iconv_close(cd_);
-  }
-  Iconv(const Iconv&) = delete;
-  Iconv& operator=(const Iconv&) = delete;
-  bool ok() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  // Converts all of `in`; on an invalid or unconvertible sequence stops and
-  // returns the number of bytes consumed so far in `consumed`.
-  bool Convert(std::string_view in, std::string& out, std::size_t& consumed) {
-    char* src = const_cast<char*>(in.data());
-    std::size_t left = in.size();
-    char buf[1024];
-    bool good = true;
-    while (left > 0) {
-      char* dst = buf;
-      std::size_t room = sizeof buf;
-      const std::size_t r = iconv(cd_, &src, &left, &dst, &room);
-      out.append(buf, static_cast<std::size_t>(dst - buf));
-      if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-        good = false;
-        break;
-      }
-    }
-    consumed = in.size() - left;
-    iconv(cd_, nullptr, nullptr, nullptr, nullptr);  // reset shift state
-    return good;
-  }
+bool IsAscii(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
- private:
-  iconv_t cd_;
-};
+// Bytes without a mark that are not valid UTF-8: code page 932, unless some
+// non-ASCII lines are valid UTF-8 (a UTF-8 file with a line another program
+// wrote in the code page, or the other way round). Such a file is decoded
+// line by line and takes the encoding most of its non-ASCII lines have.
+void DecodeWithoutMark(std::string_view bytes, DecodedText& d) {
+  std::size_t utf8_lines = 0, other_lines = 0;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+    const std::string_view line = bytes.substr(start, end - start);
+    if (!IsValidUtf8(line))
+      ++other_lines;
+    else if (!IsAscii(line))
+      ++utf8_lines;
+    start = end;
+  }
+  if (utf8_lines == 0) {
+    d.encoding = TextEncoding::SystemCodePage;
+    d.utf8 = CodePageToUtf8Replacing(bytes, kSystemCodePage, &d.lossless);
+    return;
+  }
+  d.encoding = utf8_lines >= other_lines ? TextEncoding::Utf8 : TextEncoding::SystemCodePage;
+  d.lossless = false;
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = std::min(bytes.find('\n', start), bytes.size() - 1) + 1;
+    const std::string_view line = bytes.substr(start, end - start);
+    if (IsValidUtf8(line))
+      d.utf8 += line;
+    else
+      d.utf8 += CodePageToUtf8Replacing(line, kSystemCodePage);
+    start = end;
+  }
+}
 
 }  // namespace
 
@@ -155,31 +138,41 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::string SystemCodePageToUtf8(std::string_view bytes, bool* lossless) {
-  std::string out;
-  Iconv cd("UTF-8", "CP932");
-  if (!cd.ok()) {
-    if (lossless) *lossless = false;
-    return out;
-  }
-  while (!bytes.empty()) {
-    std::size_t consumed = 0;
-    if (cd.Convert(bytes, out, consumed)) break;
-    // Skip the one byte that does not start a valid sequence.
+void AppendUtf8(char32_t cp, std::string& out) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if ((cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) {
     out += kReplacement;
-    if (lossless) *lossless = false;
-    bytes.remove_prefix(consumed + 1 <= bytes.size() ? consumed + 1 : bytes.size());
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
   }
-  return out;
 }
 
-bool Utf8ToSystemCodePage(std::string_view utf8, std::string& out) {
-  out.clear();
-  if (!IsValidUtf8(utf8)) return false;
-  Iconv cd("CP932", "UTF-8");
-  if (!cd.ok()) return false;
-  std::size_t consumed = 0;
-  return cd.Convert(utf8, out, consumed);
+std::string CodePageToUtf8Replacing(std::string_view bytes, unsigned code_page, bool* lossless) {
+  std::string out;
+  while (!bytes.empty()) {
+    const std::optional<std::size_t> done = CodePageToUtf8(bytes, code_page, out);
+    if (!done) {
+      if (lossless) *lossless = false;
+      return out;
+    }
+    if (*done >= bytes.size()) break;
+    // Skip the one byte that starts no character.
+    out += kReplacement;
+    if (lossless) *lossless = false;
+    bytes.remove_prefix(*done + 1);
+  }
+  return out;
 }
 
 DecodedText DecodeText(std::string_view bytes) {
@@ -213,8 +206,7 @@ DecodedText DecodeText(std::string_view bytes) {
     d.encoding = TextEncoding::Utf8;
     d.utf8 = std::string(bytes);
   } else {
-    d.encoding = TextEncoding::SystemCodePage;
-    d.utf8 = SystemCodePageToUtf8(bytes, &d.lossless);
+    DecodeWithoutMark(bytes, d);
   }
   return d;
 }
@@ -240,7 +232,7 @@ TextEncoding EncodeText(std::string_view utf8, TextEncoding encoding, std::strin
       std::string cp;
       // Non-ASCII code page bytes that happen to be valid UTF-8 would be
       // taken for UTF-8 on the next read.
-      if (Utf8ToSystemCodePage(utf8, cp) && (cp == utf8 || !IsValidUtf8(cp))) {
+      if (Utf8ToCodePage(utf8, kSystemCodePage, cp) && (cp == utf8 || !IsValidUtf8(cp))) {
         out = std::move(cp);
         return encoding;
       }
@@ -251,4 +243,4 @@ TextEncoding EncodeText(std::string_view utf8, TextEncoding encoding, std::strin
   return encoding;
 }
 
-}  // namespace zavin::shell
+}  // namespace zavin::platform

@@ -1,8 +1,8 @@
-#include "shell/text_encoding.h"
+#include "platform/text_encoding.h"
 
 #include <gtest/gtest.h>
 
-namespace zavin::shell {
+namespace zavin::platform {
 namespace {
 
 TEST(TextEncoding, DecodeChoosesByMarkThenByValidity) {
@@ -68,5 +68,61 @@ TEST(TextEncoding, CodePageBytesThatLookLikeUtf8AreWrittenMarked) {
   EXPECT_EQ(DecodeText(bytes).utf8, "ﾃｽ");
 }
 
+TEST(TextEncoding, Utf8ValidationRejectsOverlongSurrogateAndOutOfRangeForms) {
+  struct {
+    const char* label;
+    std::string bytes;
+    bool valid;
+  } cases[] = {
+      {"ascii", "ZW 1.5", true},
+      {"two, three, four bytes", "\xC3\xA9\xE3\x81\x82\xF0\x9F\x98\x80", true},
+      {"overlong slash", "\xC0\xAF", false},
+      {"overlong nul", "\xC0\x80", false},
+      {"overlong three bytes", "\xE0\x80\xAF", false},
+      {"overlong four bytes", "\xF0\x80\x80\xAF", false},
+      {"high surrogate", "\xED\xA0\x80", false},
+      {"low surrogate", "\xED\xBF\xBF", false},
+      {"above U+10FFFF", "\xF4\x90\x80\x80", false},
+      {"truncated", "\xE3\x81", false},
+      {"stray continuation", "\x81", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    EXPECT_EQ(IsValidUtf8(c.bytes), c.valid);
+  }
+  std::string out;
+  AppendUtf8(0xD800, out);
+  AppendUtf8(0x110000, out);
+  AppendUtf8(U'あ', out);
+  EXPECT_EQ(out, "\xEF\xBF\xBD\xEF\xBF\xBDあ");
+}
+
+TEST(TextEncoding, CodePageConversionStopsAtTheFirstByteThatStartsNoCharacter) {
+  std::string out;
+  EXPECT_EQ(CodePageToUtf8("\x82\xA0Z\x82\xFFQ", kSystemCodePage, out), std::optional<std::size_t>(3));
+  EXPECT_EQ(out, "あZ");
+  out.clear();
+  EXPECT_EQ(CodePageToUtf8("caf\xE9", 1252, out), std::optional<std::size_t>(4));
+  EXPECT_EQ(out, "café");
+  EXPECT_EQ(CodePageToUtf8("x", 99999, out), std::nullopt);
+  EXPECT_TRUE(Utf8ToCodePage("三斜", kSystemCodePage, out));
+  EXPECT_EQ(out, "\x8E\x4F\x8E\xCE");
+  EXPECT_FALSE(Utf8ToCodePage("\xF0\x9F\x98\x80", kSystemCodePage, out));  // no code in 932
+  EXPECT_FALSE(Utf8ToCodePage("\xC0\xAF", kSystemCodePage, out));             // not UTF-8
+}
+
+TEST(TextEncoding, MixedFileIsDecodedLineByLineAndNotLossless) {
+  // A UTF-8 file with one line another program wrote in code page 932.
+  const DecodedText utf8_mostly = DecodeText("[QM_Zavin]\nM_Layer=文字\nT_Layer=高さ\n[Other]\nName=\x82\xA0\n");
+  EXPECT_EQ(utf8_mostly.encoding, TextEncoding::Utf8);
+  EXPECT_FALSE(utf8_mostly.lossless);
+  EXPECT_EQ(utf8_mostly.utf8, "[QM_Zavin]\nM_Layer=文字\nT_Layer=高さ\n[Other]\nName=あ\n");
+  // A code page file with one UTF-8 line.
+  const DecodedText cp_mostly = DecodeText("A=\x82\xA0\nB=\x95\xB6\nC=é");
+  EXPECT_EQ(cp_mostly.encoding, TextEncoding::SystemCodePage);
+  EXPECT_FALSE(cp_mostly.lossless);
+  EXPECT_EQ(cp_mostly.utf8, "A=あ\nB=文\nC=é");
+}
+
 }  // namespace
-}  // namespace zavin::shell
+}  // namespace zavin::platform

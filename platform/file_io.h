@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace zavin::shell {
+namespace zavin::platform {
 
 // The whole file as bytes; nothing when it does not exist or cannot be read.
 std::optional<std::string> ReadFileBytes(const std::filesystem::path& file);
@@ -15,4 +15,8 @@ std::optional<std::string> ReadFileBytes(const std::filesystem::path& file);
 // (the old file, if any, is left as it was).
 bool ReplaceFileBytes(const std::filesystem::path& file, std::string_view bytes);
 
-}  // namespace zavin::shell
+// Whether two paths name one file: the same file when both exist, else the
+// same normalised path. An empty path is no file.
+bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);
+
+}  // namespace zavin::platform
