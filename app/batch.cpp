@@ -9,8 +9,8 @@
 #include <ostream>
 #include <sstream>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "cad/embedded_host.h"
 #include "platform/clock.h"
 #include "platform/message_box.h"

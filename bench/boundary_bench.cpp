@@ -8,7 +8,7 @@
 #include <numbers>
 #include <string>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
 #include "platform/automation.h"
 #include "platform/clock.h"

@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "ui/drawing_view.h"
 
 namespace {

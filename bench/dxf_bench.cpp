@@ -7,8 +7,8 @@
 #include <filesystem>
 #include <string>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 
 namespace zavin::cad {
 namespace {

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "cad/host_core.h"
+#include "cad/core/host_core.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <map>
 #include <optional>
 
-#include "cad/builtin_commands.h"
-#include "cad/command_line.h"
-#include "cad/host_core.h"
+#include "cad/commands/builtin_commands.h"
+#include "cad/commands/command_line.h"
+#include "cad/core/host_core.h"
 #include "platform/running_hosts.h"
 #include "platform/windows.h"
 

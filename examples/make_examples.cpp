@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 
 namespace {
 

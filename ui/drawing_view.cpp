@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cad/shapes.h"
+#include "cad/db/shapes.h"
 #include "ui/fonts.h"
 
 namespace zavin::ui {

@@ -12,7 +12,7 @@
 #include <filesystem>
 #include <optional>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 
 namespace zavin::ui {
 

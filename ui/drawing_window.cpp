@@ -22,8 +22,8 @@
 #include <exception>
 #include <system_error>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "platform/file_io.h"
 #include "platform/message_filter.h"
 #include "platform/message_queue.h"

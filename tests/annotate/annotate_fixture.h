@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "platform/variant.h"
 #include "tests/host/test_host.h"
 

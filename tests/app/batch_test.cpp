@@ -15,8 +15,8 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 
 namespace zavin::app {
 namespace {

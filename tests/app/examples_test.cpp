@@ -18,8 +18,8 @@
 #include <unistd.h>
 
 #include "app/batch.h"
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 
 namespace zavin::app {
 namespace {

@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "cad/boundary.h"
+#include "cad/commands/boundary.h"
 #include "cad_fixture.h"
 
 namespace zavin::cad::testing {

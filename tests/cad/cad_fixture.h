@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
 #include "platform/automation.h"
 #include "platform/clock.h"

@@ -1,7 +1,7 @@
 // The command line: text read input by input with its LISP forms, and the
 // interpreter that runs commands from it and asks the user once it runs out.
 
-#include "cad/command_line.h"
+#include "cad/commands/command_line.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -14,8 +14,8 @@
 #include <sstream>
 #include <string>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "platform/variant.h"
 
 namespace zavin::cad {

@@ -8,8 +8,8 @@
 #include <fstream>
 #include <numbers>
 
-#include "cad/dxf_file.h"
-#include "cad/command_line.h"
+#include "cad/dxf/dxf_file.h"
+#include "cad/commands/command_line.h"
 #include "cad_fixture.h"
 
 namespace zavin::cad::testing {

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "cad/command_line.h"
+#include "cad/commands/command_line.h"
 #include "cad_fixture.h"
 
 namespace zavin::cad::testing {

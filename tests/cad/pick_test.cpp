@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cad/host_core.h"
-#include "cad/pick.h"
-#include "cad/shapes.h"
+#include "cad/core/host_core.h"
+#include "cad/db/pick.h"
+#include "cad/db/shapes.h"
 
 namespace zavin::cad {
 namespace {

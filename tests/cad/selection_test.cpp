@@ -4,7 +4,7 @@
 
 #include <numbers>
 
-#include "cad/shapes.h"
+#include "cad/db/shapes.h"
 #include "cad_fixture.h"
 
 namespace zavin::cad::testing {

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
 #include "host/link.h"
 #include "host/object_model.h"

@@ -16,7 +16,7 @@
 #include "annotate/marker.h"
 #include "annotate/number_file.h"
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "platform/message_box.h"
 #include "platform/windows.h"
 #include "shell/command_support.h"

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "platform/message_box.h"
 #include "shell/command_support.h"
 #include "shell/form1.h"

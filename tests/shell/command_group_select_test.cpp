@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "capture/group_select.h"
 #include "platform/message_box.h"
 #include "shell/command_support.h"

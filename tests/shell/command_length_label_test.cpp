@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "platform/message_box.h"
 #include "tests/host/fault_sweep.h"
 #include "tests/host/test_host.h"

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
 #include "tests/host/fault_sweep.h"
 #include "tests/host/test_host.h"

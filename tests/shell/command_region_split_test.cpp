@@ -13,7 +13,7 @@
 #include <utility>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "capture/region_split.h"
 #include "platform/message_box.h"
 #include "platform/windows.h"

@@ -9,7 +9,7 @@
 #include <numbers>
 #include <string>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "platform/message_box.h"
 #include "platform/windows.h"
 #include "tests/host/fault_sweep.h"

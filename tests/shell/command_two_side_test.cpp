@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "capture/two_side.h"
 #include "platform/message_box.h"
 #include "shell/command_support.h"

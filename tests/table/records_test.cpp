@@ -10,7 +10,7 @@
 #include <string>
 
 #include "annotate/record.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::table {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "geometry/plane.h"
 #include "tests/host/fault_sweep.h"
 

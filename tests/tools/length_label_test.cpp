@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::tools {

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "app/batch.h"
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "ui/drawing_view.h"
 
 namespace zavin::app {

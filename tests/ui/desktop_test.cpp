@@ -20,8 +20,8 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "capture/region_split.h"
 #include "host/link.h"
 #include "host/object_model.h"

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "ui/drawing_view.h"
 
 namespace zavin::ui {

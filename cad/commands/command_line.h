@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
 
 namespace zavin::cad {

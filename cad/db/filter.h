@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "platform/variant.h"
 
 namespace zavin::cad {

@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 
 namespace zavin::cad {
 

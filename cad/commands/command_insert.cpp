@@ -9,10 +9,10 @@
 #include <string>
 #include <string_view>
 
-#include "cad/builtin_commands.h"
-#include "cad/command_line.h"
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/commands/builtin_commands.h"
+#include "cad/commands/command_line.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "cad/embedded_host.h"
 #include "platform/automation.h"
 

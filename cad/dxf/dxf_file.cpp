@@ -1,4 +1,4 @@
-#include "cad/dxf_file.h"
+#include "cad/dxf/dxf_file.h"
 
 #include <dxflib/dl_dxf.h>
 #include <dxflib/dl_writer_ascii.h>

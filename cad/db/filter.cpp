@@ -1,6 +1,6 @@
-#include "cad/filter.h"
+#include "cad/db/filter.h"
 
-#include "cad/wildcard.h"
+#include "cad/db/wildcard.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {

@@ -1,11 +1,11 @@
-#include "cad/command_line.h"
+#include "cad/commands/command_line.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
 
-#include "cad/host_core.h"
+#include "cad/core/host_core.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {

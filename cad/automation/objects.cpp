@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "cad/host_core.h"
-#include "cad/pick.h"
+#include "cad/core/host_core.h"
+#include "cad/db/pick.h"
 #include "platform/clock.h"
 #include "platform/message_filter.h"
 #include "platform/message_queue.h"

@@ -1,10 +1,10 @@
-#include "cad/database.h"
+#include "cad/db/database.h"
 
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
-#include "cad/shapes.h"
+#include "cad/db/shapes.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {

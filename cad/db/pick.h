@@ -8,8 +8,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "cad/database.h"
-#include "cad/shapes.h"
+#include "cad/db/database.h"
+#include "cad/db/shapes.h"
 
 namespace zavin::cad {
 

@@ -1,4 +1,4 @@
-#include "cad/boundary.h"
+#include "cad/commands/boundary.h"
 
 #include <geos_c.h>
 
@@ -8,7 +8,7 @@
 #include <memory>
 #include <numbers>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 
 namespace zavin::cad {
 

@@ -3,10 +3,10 @@
 #include <utility>
 #include <vector>
 
-#include "cad/boundary.h"
-#include "cad/builtin_commands.h"
-#include "cad/command_line.h"
-#include "cad/database.h"
+#include "cad/commands/boundary.h"
+#include "cad/commands/builtin_commands.h"
+#include "cad/commands/command_line.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
 #include "platform/automation.h"
 

@@ -12,10 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 #include "cad/embedded_host.h"
-#include "cad/filter.h"
-#include "cad/shapes.h"
+#include "cad/db/filter.h"
+#include "cad/db/shapes.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {

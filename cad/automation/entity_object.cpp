@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <numbers>
 
-#include "cad/host_core.h"
+#include "cad/core/host_core.h"
 
 namespace zavin::cad {
 

@@ -1,4 +1,4 @@
-#include "cad/wildcard.h"
+#include "cad/db/wildcard.h"
 
 #include <string>
 #include <vector>

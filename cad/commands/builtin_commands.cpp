@@ -1,4 +1,4 @@
-#include "cad/builtin_commands.h"
+#include "cad/commands/builtin_commands.h"
 
 namespace zavin::cad {
 

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "cad/shapes.h"
+#include "cad/db/shapes.h"
 
 namespace zavin::cad {
 

@@ -1,4 +1,4 @@
-#include "cad/pick.h"
+#include "cad/db/pick.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "cad/shapes.h"
+#include "cad/db/shapes.h"
 
 #include <algorithm>
 #include <cmath>

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
+#include "cad/db/database.h"
 
 namespace zavin::cad {
 
