@@ -35,6 +35,13 @@ std::string WithBlanks(std::string text, int count) {
   return text;
 }
 
+// Blanks after a figure, one per decimal it has fewer than `digits`, as the
+// final total gets them.
+int TrailingBlanks(int digits, std::string_view written) {
+  const std::size_t point = written.find('.');
+  return digits - (point == std::string_view::npos ? 0 : static_cast<int>(written.size() - point - 1));
+}
+
 // The texts of one triangle row, column by column.
 std::vector<std::string> RowTexts(const std::vector<std::string>& fields, const AreaTableParams& p) {
   const double s = p.scale;
@@ -186,12 +193,13 @@ AreaTableLayout LayoutAreaTable(const RecordList& records, const AreaTableParams
     t.texts.push_back({std::move(value), {total_width - r / 2, y, 0}, kMiddleRight});
   };
   summary("合計", RoundToText(p.area.digits, p.area.mode, sum), 1.5);
-  if (base_height) {
-    summary("1/2", RoundToText(p.area.digits, p.area.mode, sum / 2), 2.5);
-    summary("面積", WithBlanks(RoundToText(p.total.digits, p.total.mode, sum / 2), blanks), 3.5);
-  } else {
-    summary("面積", WithBlanks(RoundToText(p.total.digits, p.total.mode, sum), blanks), 2.5);
-  }
+  if (base_height) summary("1/2", RoundToText(p.area.digits, p.area.mode, sum / 2), 2.5);
+  const double area = base_height ? sum / 2 : sum;
+  const double last_row = base_height ? 3.5 : 2.5;
+  if (const std::optional<std::string> land = geometry::LandAreaText(p.chimoku, area))
+    summary("地積", WithBlanks(*land, TrailingBlanks(p.area.digits, *land)), last_row);
+  else
+    summary("面積", WithBlanks(RoundToText(p.total.digits, p.total.mode, area), blanks), last_row);
   return t;
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "annotate/driver.h"
+#include "geometry/land_area.h"
 #include "geometry/point.h"
 #include "geometry/rounding.h"
 #include "host/link.h"
@@ -54,6 +55,8 @@ struct AreaTableParams {
   geometry::TRounding length{2, geometry::RoundingMode::HalfUp};
   geometry::TRounding area{4, geometry::RoundingMode::HalfUp};
   geometry::TRounding total{2, geometry::RoundingMode::HalfUp};
+  // With a 地目 the last row is 地積, cut as the category requires.
+  geometry::Chimoku chimoku = geometry::Chimoku::None;
 };
 
 struct TableLine {

@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -159,6 +160,42 @@ TEST(AreaTableLayoutTest, FinalValueGetsOneBlankPerMissingDigit) {
     p.total.digits = c.total_digits;
     const AreaTableLayout t = LayoutAreaTable({MakeTriangleRecord("1", 3000, 4000, 5000)}, p);
     EXPECT_EQ(t.texts.back().text, c.final_text);
+  }
+}
+
+TEST(AreaTableLayoutTest, LandCategoryCutsTheLastRowAsTheLawDoes) {
+  // Base-and-height triangles with a written double area of exactly twice
+  // 100.053245 and 9.053245 m² (six digits everywhere).
+  auto record = [](double base, double height) {
+    const double side = std::hypot(base / 2, height);
+    return MakeTriangleRecord("1", base, side, side);
+  };
+  const struct {
+    geometry::Chimoku chimoku;
+    double base, height;
+    const char* half;
+    const char* label;
+    const char* last;
+  } cases[] = {
+      {geometry::Chimoku::None, 20010.649, 10000, "100.053245", "面積", "100.05    "},
+      {geometry::Chimoku::Takuchi, 20010.649, 10000, "100.053245", "地積", "100.05    "},
+      {geometry::Chimoku::Kousenchi, 20010.649, 10000, "100.053245", "地積", "100.05    "},
+      {geometry::Chimoku::Other, 20010.649, 10000, "100.053245", "地積", "100      "},
+      {geometry::Chimoku::Takuchi, 18106.49, 1000, "9.053245", "地積", "9.05    "},
+      {geometry::Chimoku::Other, 18106.49, 1000, "9.053245", "地積", "9.05    "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.last);
+    AreaTableParams p = BaseHeight();
+    p.length.digits = 6;
+    p.area.digits = 6;
+    p.total = {2, geometry::RoundingMode::HalfUp};
+    p.chimoku = c.chimoku;
+    const AreaTableLayout t = LayoutAreaTable({record(c.base, c.height)}, p);
+    ASSERT_GE(t.texts.size(), 4u);
+    EXPECT_EQ(t.texts[t.texts.size() - 3].text, c.half);
+    EXPECT_EQ(t.texts[t.texts.size() - 2].text, c.label);
+    EXPECT_EQ(t.texts.back().text, c.last);
   }
 }
 
