@@ -96,6 +96,7 @@ std::vector<double> Polyline::Coordinates() const {
 }
 
 bool Polyline::Closed() const { return Get("Closed").ToBool(); }
+double Polyline::GetBulge(std::int32_t index) const { return Call("GetBulge", {Variant(index)}).ToDouble(); }
 
 std::string Text::TextString() const { return Get("TextString").ToText(); }
 void Text::SetTextString(std::string_view s) const { Put("TextString", std::string(s)); }
@@ -105,6 +106,7 @@ TAcadPoint Text::TextAlignmentPoint() const { return PointFromVariant(Get("TextA
 void Text::SetTextAlignmentPoint(const TAcadPoint& p) const {
   Put("TextAlignmentPoint", PointToVariant(p));
 }
+double Text::Height() const { return Get("Height").ToDouble(); }
 std::int32_t Text::Alignment() const { return Get("Alignment").ToInt32(); }
 void Text::SetAlignment(std::int32_t alignment) const { Put("Alignment", alignment); }
 double Text::Rotation() const { return Get("Rotation").ToDouble(); }

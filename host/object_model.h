@@ -110,6 +110,8 @@ class Polyline : public Entity {
   // Flat x, y list.
   std::vector<double> Coordinates() const;
   bool Closed() const;
+  // Bulge of the segment that starts at vertex `index` (0 straight).
+  double GetBulge(std::int32_t index) const;
 };
 
 class Text : public Entity {
@@ -122,6 +124,7 @@ class Text : public Entity {
   void SetInsertionPoint(const geometry::TAcadPoint& p) const;
   geometry::TAcadPoint TextAlignmentPoint() const;
   void SetTextAlignmentPoint(const geometry::TAcadPoint& p) const;
+  double Height() const;
   std::int32_t Alignment() const;
   void SetAlignment(std::int32_t alignment) const;
   double Rotation() const;

@@ -7,6 +7,7 @@
 #include "geometry/rounding.h"
 #include "shell/command_area_table.h"
 #include "shell/command_base_line.h"
+#include "shell/command_coordinate_table.h"
 #include "shell/command_group_select.h"
 #include "shell/command_length_label.h"
 #include "shell/command_region_split.h"
@@ -57,13 +58,14 @@ void InstallCommands(TForm1& form, CommandState& state) {
   InstallRegionSplitCommand(form, state);
   InstallGroupSelectCommand(form, state);
   InstallAreaTableCommands(form, state);
+  InstallCoordinateTableCommand(form, state);
   const CommandHandler frame_only = [](TForm1& f, TButton&) {
     f.Frame.Run(host::FrameSteps(), [](const host::Document&, host::CommandContext&) {});
   };
   auto& c = form.Commands;
   for (CommandHandler* slot : {&c.Button1Click, &c.Button2Click, &c.Button3Click, &c.Button4Click,
                                &c.Button5Click, &c.Button8Click, &c.Button9Click, &c.Button10Click,
-                               &c.Button11Click, &c.Button13Click}) {
+                               &c.Button11Click, &c.Button13Click, &c.Button15Click}) {
     if (!*slot) *slot = frame_only;
   }
 }

@@ -22,7 +22,8 @@ TForm1::TForm1(TForm1Environment env)
       TabSheet2(hub_, "TabSheet2", " 設定1"),
       TabSheet3(hub_, "TabSheet3", " 設定2"),
       TabSheet4(hub_, "TabSheet4", " ﾂｰﾙ"),
-      PageControl1(hub_, "PageControl1", {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4}),
+      TabSheet5(hub_, "TabSheet5", " 座標"),
+      PageControl1(hub_, "PageControl1", {&TabSheet1, &TabSheet2, &TabSheet3, &TabSheet4, &TabSheet5}),
       RadioGroup1(hub_, "RadioGroup1", "求積", {"ｻﾞﾋﾞﾝ", "三斜"}, 0),
       SpeedButton4(hub_, "SpeedButton4", "CAD"),
       Edit16(hub_, "Edit16", "1"),
@@ -34,6 +35,8 @@ TForm1::TForm1(TForm1Environment env)
       Button8(hub_, "Button8", "２辺指示", "線分を２本選ぶと、他の１辺を作成し、長さを記入"),
       Button6(hub_, "Button6", "１点指示", "三角形内の１点を指示すると、長さを記入"),
       Button3(hub_, "Button3", "作成", "求積表を作成する基点（左上）を指示"),
+      Button15(hub_, "Button15", "座標求積",
+               "閉鎖領域内を１点指示（Enter で閉じたポリラインを選択）すると、座標求積表を作成"),
       CheckBox2(hub_, "CheckBox2", "全ﾃﾞｰﾀｰ", true, "ﾁｪｯｸを外した時は、番号を選択"),
       SpeedButton1(hub_, "SpeedButton1", ""),
       SpeedButton2(hub_, "SpeedButton2", ""),
@@ -85,11 +88,21 @@ TForm1::TForm1(TForm1Environment env)
       Button1(hub_, "Button1", "基準線"),
       Button9(hub_, "Button9", "a-b反転"),
       Button7(hub_, "Button7", "戻す"),
+      Edit23(hub_, "Edit23", "点名"),
+      Edit24(hub_, "Edit24", "K"),
+      Edit25(hub_, "Edit25", "1"),
+      Edit26(hub_, "Edit26", "3"),
+      UpDown7(hub_, "UpDown7", 0, 6, 3, &Edit26),
+      RadioGroup2(hub_, "RadioGroup2", "地目", {"なし", "宅地", "鉱泉地", "その他"}, 0),
+      Edit27(hub_, "Edit27", "1500,3500,3500,3500,5500"),
+      CheckBox5(hub_, "CheckBox5", "辺長表", false, "座標求積表の右に辺長表を作成"),
+      Edit28(hub_, "Edit28", "3000,3000"),
+      Label20(hub_, "Label20", "m²: mm 図面で尺度 1000、m 図面で尺度 1"),
       env_(std::move(env)) {
   Window.SetPosition(kDesignLeft, kDesignTop);
 
   for (TEdit* e : {&Edit16, &Edit13, &Edit14, &Edit1, &Edit2, &Edit17}) e->SetImeClosed(true);
-  for (TEdit* e : {&Edit8, &Edit7, &Edit18, &Edit4}) e->SetReadOnly(true);
+  for (TEdit* e : {&Edit8, &Edit7, &Edit18, &Edit4, &Edit26}) e->SetReadOnly(true);
   for (TButton* b : {&SpeedButton1, &SpeedButton2, &SpeedButton3}) b->SetVisible(false);
   Label19.SetEnabled(false);
   Edit20.SetEnabled(false);
@@ -130,6 +143,7 @@ TForm1::TForm1(TForm1Environment env)
   WireCommand(Button6, &TForm1Commands::Button10Click);
   WireCommand(Button11, &TForm1Commands::Button11Click);
   WireCommand(Button13, &TForm1Commands::Button13Click);
+  WireCommand(Button15, &TForm1Commands::Button15Click);
 }
 
 void TForm1::WireCommand(TButton& button, CommandHandler TForm1Commands::*slot) {

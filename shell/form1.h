@@ -59,6 +59,7 @@ struct TForm1Commands {
   CommandHandler Button10Click;  // 自動, and 分割 (Button12) and １点指示 (Button6)
   CommandHandler Button11Click;  // 長さ記入
   CommandHandler Button13Click;  // 群選択
+  CommandHandler Button15Click;  // 座標求積
 };
 
 // What the form needs from the program around it.
@@ -133,7 +134,7 @@ class TForm1 {
  public:
   // --- the window and its tabs
   TWindow Window;
-  TLabel TabSheet1, TabSheet2, TabSheet3, TabSheet4;
+  TLabel TabSheet1, TabSheet2, TabSheet3, TabSheet4, TabSheet5;
   TPageControl PageControl1;
 
   // --- tab 0
@@ -141,7 +142,7 @@ class TForm1 {
   TButton SpeedButton4;
   TEdit Edit16;
   TUpDown UpDown4;
-  TButton Button4, Button12, Button13, Button10, Button8, Button6, Button3;
+  TButton Button4, Button12, Button13, Button10, Button8, Button6, Button3, Button15;
   TCheckBox CheckBox2;
   TButton SpeedButton1, SpeedButton2, SpeedButton3;
 
@@ -181,6 +182,18 @@ class TForm1 {
   TEdit Edit17;
   TUpDown UpDown5;
   TButton Button1, Button9, Button7;
+
+  // --- tab 4: the coordinate table and the land category
+  TEdit Edit23;  // point-name layer
+  TEdit Edit24;  // prefix of generated point names
+  TEdit Edit25;  // number of the first generated name
+  TEdit Edit26;
+  TUpDown UpDown7;  // coordinate digits
+  TRadioGroup RadioGroup2;  // 地目
+  TEdit Edit27;  // column widths of the coordinate table
+  TCheckBox CheckBox5;  // 辺長表
+  TEdit Edit28;  // column widths of the side-length table
+  TLabel Label20;  // the unit the figures are in
 
   // Design position, used when no settings file exists.
   static constexpr int kDesignLeft = 589;

@@ -10,6 +10,7 @@
 #include <charconv>
 #include <string>
 
+#include "geometry/land_area.h"
 #include "platform/file_io.h"
 #include "platform/text_encoding.h"
 #include "shell/form1.h"
@@ -154,6 +155,14 @@ void LoadSettings(TForm1& f, const std::filesystem::path& file, const ScreenGeom
   f.CheckBox4.SetChecked(r.Bool(kMain, "UseTextStyle", true));
   f.Link.HostProgId = r.String(kMain, "ProgId", f.Link.HostProgId);
   f.Settings.HostName = r.String(kMain, "cadName", f.Settings.HostName);
+  f.Edit23.SetText(r.String(kMain, "Ten_Layer", "点名"));
+  f.Edit24.SetText(r.String(kMain, "Settou", "K"));
+  f.Edit25.SetText(r.String(kMain, "Kaishi", "1"));
+  f.UpDown7.SetPosition(r.Int(kMain, "Keta4", 3));
+  f.RadioGroup2.SetItemIndex(static_cast<int>(geometry::ChimokuFromInt(r.Int(kMain, "Chimoku", 0))));
+  f.Edit27.SetText(r.String(kMain, "Haba3", "1500,3500,3500,3500,5500"));
+  f.CheckBox5.SetChecked(r.Bool(kMain, "Henchou", false));
+  f.Edit28.SetText(r.String(kMain, "Haba4", "3000,3000"));
 }
 
 bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
@@ -202,6 +211,14 @@ bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
   flag("UseTextStyle", f.CheckBox4.Checked());
   str(kMain, "ProgId", f.Link.HostProgId);
   str(kMain, "cadName", f.Settings.HostName);
+  str(kMain, "Ten_Layer", f.Edit23.Text());
+  str(kMain, "Settou", f.Edit24.Text());
+  str(kMain, "Kaishi", f.Edit25.Text());
+  num(kMain, "Keta4", f.UpDown7.Position());
+  num(kMain, "Chimoku", f.RadioGroup2.ItemIndex());
+  str(kMain, "Haba3", f.Edit27.Text());
+  flag("Henchou", f.CheckBox5.Checked());
+  str(kMain, "Haba4", f.Edit28.Text());
 
   std::string out;
   if (ini.Save(out, bom) < 0) return false;

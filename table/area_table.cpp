@@ -203,26 +203,36 @@ AreaTableLayout LayoutAreaTable(const RecordList& records, const AreaTableParams
   return t;
 }
 
+std::string AreaTableTotalText(const RecordList& records, AreaTableParams params) {
+  params.widths.assign(params.method == annotate::AreaMethod::BaseHeight ? 4 : 5, 1.0);
+  std::string total = LayoutAreaTable(records, params).texts.back().text;
+  total.erase(total.find_last_not_of(' ') + 1);
+  return total;
+}
+
 std::string InsertCommandText(std::string_view block_name) {
   return "(command \"_-INSERT\" \"" + std::string(block_name) + "\" \"S\" 1 \"R\" 0)(princ)\r";
 }
 
 bool BuildAreaTable(const host::Document& document, const host::HostLink& link,
                     const RecordList& records, const AreaTableParams& params) {
-  const AreaTableLayout layout = LayoutAreaTable(records, params);
+  return PlaceTableLayout(document, link, LayoutAreaTable(records, params), params.layer, params.textHeight);
+}
 
+bool PlaceTableLayout(const host::Document& document, const host::HostLink& link, const AreaTableLayout& layout,
+                      const std::string& layer, double text_height) {
   BlockCleanup cleanup(document);
   // Known before the definition exists, so a failure while it is being made
   // still finds it.
   cleanup.name = host::NextNumberedName(document, kAreaTableBlockPrefix);
   const host::NumberedBlock block = host::AddNumberedBlock(document, kAreaTableBlockPrefix);
   cleanup.name = block.name;
-  host::EnsureLayer(document, params.layer);
+  host::EnsureLayer(document, layer);
 
-  for (const TableLine& l : layout.lines) block.block.AddLine(l.start, l.end).SetLayer(params.layer);
+  for (const TableLine& l : layout.lines) block.block.AddLine(l.start, l.end).SetLayer(layer);
   for (const TableText& x : layout.texts) {
-    const host::Text text = block.block.AddText(x.text, x.at, params.textHeight);
-    text.SetLayer(params.layer);
+    const host::Text text = block.block.AddText(x.text, x.at, text_height);
+    text.SetLayer(layer);
     text.SetRotation(0);
     text.SetAlignment(x.alignment);
     text.SetTextAlignmentPoint(x.at);

@@ -85,6 +85,10 @@ void CheckAreaTableParams(const AreaTableParams& params);
 // finite lengths. Nothing is written to the drawing by it.
 AreaTableLayout LayoutAreaTable(const RecordList& records, const AreaTableParams& params);
 
+// The final figure the area table of `records` writes (without its trailing
+// blanks); the widths of `params` play no part. Raises as LayoutAreaTable.
+std::string AreaTableTotalText(const RecordList& records, AreaTableParams params);
+
 // The command line that inserts `block_name` at scale 1 and rotation 0 and
 // leaves the insertion point to the user.
 std::string InsertCommandText(std::string_view block_name);
@@ -97,5 +101,11 @@ std::string InsertCommandText(std::string_view block_name);
 // path, also when a host error ends the command (it then passes on).
 bool BuildAreaTable(const host::Document& document, const host::HostLink& link,
                     const RecordList& records, const AreaTableParams& params);
+
+// Draws a laid-out table into a new Zavin_<n> block, every line and text on
+// `layer` and every text `text_height` high, then inserts, explodes and
+// deletes it as BuildAreaTable does.
+bool PlaceTableLayout(const host::Document& document, const host::HostLink& link, const AreaTableLayout& layout,
+                      const std::string& layer, double text_height);
 
 }  // namespace zavin::table

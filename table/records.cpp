@@ -51,7 +51,8 @@ int NumberKey(std::string_view record) {
   return value;
 }
 
-std::optional<RecordList> CollectTriangleRecords(const host::Document& document, bool all) {
+std::optional<RecordList> CollectTriangleRecords(const host::Document& document, bool all,
+                                                 std::vector<geometry::TAcadPoint>* where) {
   const host::ScopedTempSelectionSet set(document);
   set->Clear();
   const host::SelectFilter filter = TextFilter();
@@ -73,6 +74,7 @@ std::optional<RecordList> CollectTriangleRecords(const host::Document& document,
         annotate::ParseTriangleXdata(text.GetXdata(annotate::kXdataApp));
     if (!sides || number.find(',') != std::string::npos) continue;
     records.push_back(MakeTriangleRecord(number, sides->a, sides->b, sides->c));
+    if (where) where->push_back(text.InsertionPoint());
   }
   return records;
 }

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "geometry/point.h"
 #include "host/object_model.h"
 
 namespace zavin::table {
@@ -29,7 +30,10 @@ int NumberKey(std::string_view record);
 // carries a triangle. A number text containing a comma is skipped: the tool
 // never writes one, and it would not split into the record's four fields.
 // The temporary selection set is deleted on every path; host errors pass on.
-std::optional<RecordList> CollectTriangleRecords(const host::Document& document, bool all);
+// With `where`, the insertion point of each record's number text is added
+// to it, in the same order.
+std::optional<RecordList> CollectTriangleRecords(const host::Document& document, bool all,
+                                                 std::vector<geometry::TAcadPoint>* where = nullptr);
 
 // In place by NumberKey, with the exchange sort whose order of equal keys the
 // table relies on (not stable).

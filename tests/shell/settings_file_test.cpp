@@ -108,7 +108,10 @@ TEST_F(SettingsFixture, PositionOnASecondScreenIsKept) {
 TEST_F(SettingsFixture, ValuesAreClampedAndNormalised) {
   auto f = StartWith(
       "[QM_Zavin]\nKeta1=-4\nKeta2=9\nKeta3=0x3\nSyakudo=7\nJouritu=-1\n"
-      "Nagasa=5\nMenseki=2\nGoukei=abc\nKyuuseki=-2\nLeader=0\nAllData=2\nUseTextStyle=x\n");
+      "Nagasa=5\nMenseki=2\nGoukei=abc\nKyuuseki=-2\nLeader=0\nAllData=2\nUseTextStyle=x\n"
+      "Keta4=8\nChimoku=4\n");
+  EXPECT_EQ(f->UpDown7.Position(), 6);
+  EXPECT_EQ(f->RadioGroup2.ItemIndex(), 0);  // an unknown land category is none
   EXPECT_EQ(f->Settings.LengthDigits, 0);
   EXPECT_EQ(f->Settings.AreaDigits, 6);
   EXPECT_EQ(f->Settings.TotalDigits, 3);
@@ -157,13 +160,17 @@ TEST_F(SettingsFixture, LoadThenSaveWritesTheSameValuesAndKeepsUnknownKeys) {
       "AutoCheck=0\nJouritu=2\nSyakudo=1\nKeta1=3\nKeta2=5\nKeta3=1\nM_Layer=文字層\nH_Layer=辺\n"
       "T_Layer=高さ\nNagasa=0\nMenseki=2\nGoukei=1\nM_Taka1=2.5\nN_Taka1=abc\nHankei1=5\nM_Taka2=3\n"
       "G_Taka=6\nHaba1=1,2,3,4,5\nHaba2=1,2,3,4\nUseTextStyle=0\nProgId=Gcad.Application\n"
-      "cadName=ＧＣＡＤ（試用）\nFutureKey=keep me\n"
+      "cadName=ＧＣＡＤ（試用）\nTen_Layer=境界点\nSettou=P\nKaishi=100\nKeta4=2\nChimoku=3\n"
+      "Haba3=1,2,3,4,5\nHenchou=1\nHaba4=7,8\nFutureKey=keep me\n"
       "[Other]\nx=1\n";
   {
     auto f = StartWith(original);
     EXPECT_EQ(f->Window.Caption(), "■ [ ＧＣＡＤ（試用） ]");
     EXPECT_EQ(f->Edit12.Text(), "文字層");
     EXPECT_EQ(f->Edit5.Text(), "abc");  // not a number, loaded unchanged
+    EXPECT_EQ(f->UpDown7.Position(), 2);
+    EXPECT_EQ(f->RadioGroup2.ItemIndex(), 3);
+    EXPECT_TRUE(f->CheckBox5.Checked());
     f->FormDestroy();
   }
   const std::string first = ReadBytes(ini_);
@@ -185,7 +192,8 @@ TEST_F(SettingsFixture, FreshFileHoldsEveryKeyInOrder) {
             "AutoCheck=0\nJouritu=3\nSyakudo=3\nKeta1=2\nKeta2=4\nKeta3=2\nM_Layer=H_TEXT\nH_Layer=H_HEN\n"
             "T_Layer=H_TAKASA\nNagasa=1\nMenseki=1\nGoukei=1\nM_Taka1=300\nN_Taka1=400\nHankei1=500\n"
             "M_Taka2=400\nG_Taka=800\nHaba1=1500,3000,3000,3000,4500\nHaba2=1500,3000,3000,4500\n"
-            "UseTextStyle=1\nProgId=ZWCAD.Application\ncadName=BricsCAD\n");
+            "UseTextStyle=1\nProgId=ZWCAD.Application\ncadName=BricsCAD\nTen_Layer=点名\nSettou=K\nKaishi=1\n"
+            "Keta4=3\nChimoku=0\nHaba3=1500,3500,3500,3500,5500\nHenchou=0\nHaba4=3000,3000\n");
 }
 
 TEST_F(SettingsFixture, SavedPositionIsTheNormalOne) {
