@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <numbers>
 
-#include "cad/core/host_core.h"
+#include "cad/automation/host_object.h"
 
 namespace zavin::cad {
 

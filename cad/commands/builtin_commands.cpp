@@ -2,11 +2,11 @@
 
 namespace zavin::cad {
 
-void DefineBuiltinCommands(EmbeddedHost& host) {
-  DefineBoundaryCommand(host);
-  DefineInsertCommand(host);
-  DefineMoveCommand(host);
-  DefineLeaderCommand(host);
+void DefineBuiltinCommands(CommandTable& commands) {
+  DefineBoundaryCommand(commands);
+  DefineInsertCommand(commands);
+  DefineMoveCommand(commands);
+  DefineLeaderCommand(commands);
 }
 
 }  // namespace zavin::cad

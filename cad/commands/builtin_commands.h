@@ -4,13 +4,13 @@
 
 namespace zavin::cad {
 
-class EmbeddedHost;
+class CommandTable;
 
-void DefineBuiltinCommands(EmbeddedHost& host);
+void DefineBuiltinCommands(CommandTable& commands);
 
-void DefineBoundaryCommand(EmbeddedHost& host);  // "_-BOUNDARY"
-void DefineInsertCommand(EmbeddedHost& host);    // "_-INSERT" of a block or a DXF file
-void DefineMoveCommand(EmbeddedHost& host);      // "MOVE"
-void DefineLeaderCommand(EmbeddedHost& host);    // "_LEADER"
+void DefineBoundaryCommand(CommandTable& commands);  // "_-BOUNDARY"
+void DefineInsertCommand(CommandTable& commands);    // "_-INSERT" of a block or a DXF file
+void DefineMoveCommand(CommandTable& commands);      // "MOVE"
+void DefineLeaderCommand(CommandTable& commands);    // "_LEADER"
 
 }  // namespace zavin::cad

@@ -6,8 +6,8 @@
 #include "cad/commands/boundary.h"
 #include "cad/commands/builtin_commands.h"
 #include "cad/commands/command_line.h"
+#include "cad/commands/command_table.h"
 #include "cad/db/database.h"
-#include "cad/embedded_host.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {
@@ -60,8 +60,6 @@ void Boundary(CommandInput& in) {
 
 }  // namespace
 
-void DefineBoundaryCommand(EmbeddedHost& host) {
-  host.DefineCommand("BOUNDARY", EmbeddedHost::CommandProc(Boundary));
-}
+void DefineBoundaryCommand(CommandTable& commands) { commands.Define("BOUNDARY", Boundary); }
 
 }  // namespace zavin::cad

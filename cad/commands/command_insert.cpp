@@ -11,9 +11,9 @@
 
 #include "cad/commands/builtin_commands.h"
 #include "cad/commands/command_line.h"
+#include "cad/commands/command_table.h"
 #include "cad/db/database.h"
 #include "cad/dxf/dxf_file.h"
-#include "cad/embedded_host.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {
@@ -149,6 +149,6 @@ void Insert(CommandInput& in) {
 
 }  // namespace
 
-void DefineInsertCommand(EmbeddedHost& host) { host.DefineCommand("INSERT", EmbeddedHost::CommandProc(Insert)); }
+void DefineInsertCommand(CommandTable& commands) { commands.Define("INSERT", Insert); }
 
 }  // namespace zavin::cad

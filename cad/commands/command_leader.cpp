@@ -7,8 +7,8 @@
 
 #include "cad/commands/builtin_commands.h"
 #include "cad/commands/command_line.h"
+#include "cad/commands/command_table.h"
 #include "cad/db/database.h"
-#include "cad/embedded_host.h"
 #include "platform/automation.h"
 
 namespace zavin::cad {
@@ -95,8 +95,6 @@ void Leader(CommandInput& in) {
 
 }  // namespace
 
-void DefineLeaderCommand(EmbeddedHost& host) {
-  host.DefineCommand("LEADER", EmbeddedHost::CommandProc(Leader));
-}
+void DefineLeaderCommand(CommandTable& commands) { commands.Define("LEADER", Leader); }
 
 }  // namespace zavin::cad

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cad/core/user_input.h"
 #include "cad/db/database.h"
-#include "cad/embedded_host.h"
 
 namespace zavin::cad {
 
@@ -73,17 +73,15 @@ Point3 LastPoint(const Database& db);
 bool MatchesKeyword(std::string_view input, std::string_view keyword);
 
 // What a running command reads its answers from: the rest of the sent text,
-// input by input, and once that is used up the user (EmbeddedHost::Ask with
+// input by input, and once that is used up the user (HostCore::Ask with
 // the prompt's kind). Answers taken from the text are echoed after their
 // prompt; Ask echoes the prompts it asks. Input that does not answer a prompt
 // is reported and the prompt asked again. A cancelled prompt raises
 // CommandCancelled.
 class CommandInput {
  public:
-  CommandInput(EmbeddedHost& host, HostCore& core, CommandText& text)
-      : host_(host), core_(core), text_(text) {}
+  CommandInput(HostCore& core, CommandText& text) : core_(core), text_(text) {}
 
-  EmbeddedHost& host() { return host_; }
   Database& database();
   void Echo(const std::string& line);
 
@@ -125,7 +123,6 @@ class CommandInput {
   std::optional<Point3> ReadPoint(std::string_view s) const;
   std::vector<std::int64_t> Window(Point3 a, Point3 b, bool crossing) const;
 
-  EmbeddedHost& host_;
   HostCore& core_;
   CommandText& text_;
   int user_rejections_ = 0;

@@ -6,8 +6,8 @@
 
 #include "cad/commands/builtin_commands.h"
 #include "cad/commands/command_line.h"
+#include "cad/commands/command_table.h"
 #include "cad/db/database.h"
-#include "cad/embedded_host.h"
 
 namespace zavin::cad {
 
@@ -38,6 +38,6 @@ void Move(CommandInput& in) {
 
 }  // namespace
 
-void DefineMoveCommand(EmbeddedHost& host) { host.DefineCommand("MOVE", EmbeddedHost::CommandProc(Move)); }
+void DefineMoveCommand(CommandTable& commands) { commands.Define("MOVE", Move); }
 
 }  // namespace zavin::cad

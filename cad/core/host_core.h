@@ -1,22 +1,22 @@
 #pragma once
 
-// Internal to cad/: the state shared by the embedded host and every
-// late-bound object it hands out.
+// Internal to cad/: the state shared by the embedded host, every late-bound
+// object it hands out and the commands it runs.
 
 #include <cstdint>
 #include <deque>
-#include <map>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "cad/core/faults.h"
+#include "cad/core/user_input.h"
 #include "cad/db/database.h"
-#include "cad/embedded_host.h"
 #include "cad/db/filter.h"
 #include "cad/db/shapes.h"
-#include "platform/automation.h"
 
 namespace zavin::cad {
 
@@ -68,32 +68,5 @@ class HostCore {
   // The entity nearest to p whose outline touches the pick box, newest on ties.
   std::optional<std::int64_t> PickAt(P2 p, const std::vector<FilterTerm>& f) const;
 };
-
-// A late-bound object of the embedded host.
-class HostObject : public platform::DispatchObject {
- public:
-  explicit HostObject(std::shared_ptr<HostCore> core) : core_(std::move(core)) {}
-
- protected:
-  void BeforeInvoke(std::string_view member, platform::InvokeKind) override {
-    core_->BeforeCall(member);
-  }
-  std::shared_ptr<HostCore> core_;
-};
-
-platform::ObjectRef MakeApplicationObject(std::shared_ptr<HostCore> core);
-platform::ObjectRef MakeEntityObject(std::shared_ptr<HostCore> core, std::int64_t id);
-
-// Argument helpers shared by the objects.
-Point3 ArgPoint(const platform::Variant& v);
-platform::Variant PointValue(const Point3& p);
-double ArgReal(const platform::Variant& v);
-std::string ArgText(const platform::Variant& v);
-// An index argument checked against `count`.
-std::int64_t ArgIndex(const platform::Variant& v, std::size_t count);
-const platform::Variant& ArgAt(std::span<platform::Variant> args, std::size_t i);
-
-[[noreturn]] void Fail(const std::string& text);
-[[noreturn]] void Invalid(const std::string& text);
 
 }  // namespace zavin::cad

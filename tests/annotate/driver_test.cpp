@@ -11,6 +11,7 @@
 
 #include "annotate/lines.h"
 #include "tests/annotate/annotate_fixture.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/fault_sweep.h"
 
 namespace zavin::annotate {
@@ -69,7 +70,7 @@ TEST_F(SegmentTest, LineWhoseSetUpFailsIsStillRecordedForRemoval) {
     record_.RecordCreatedObjects = true;
     doc = document();
     before = host().call_count();
-    host().faults().fail_call = before + k;
+    cad::testing::Probe(host()).faults().fail_call = before + k;
     EXPECT_ANY_THROW(draw(doc));
     ASSERT_EQ(Lines().size(), 1u);
     EXPECT_EQ(record_.CreatedObjectIds.size(), 1u);

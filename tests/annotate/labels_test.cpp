@@ -8,6 +8,7 @@
 
 #include "annotate/marker.h"
 #include "tests/annotate/annotate_fixture.h"
+#include "tests/cad/host_probe.h"
 
 namespace zavin::annotate {
 namespace {
@@ -113,12 +114,12 @@ TEST_F(SideLabelTest, SelectionSetIsDeletedWhenTheCheckFails) {
   for (std::int64_t k = 1; k <= 12; ++k) {
     SCOPED_TRACE(k);
     Restart();
-    host().faults().fail_call = host().call_count() + k;
+    cad::testing::Probe(host()).faults().fail_call = host().call_count() + k;
     try {
       Label({0, 0, 0}, {10000, 0, 0}, true);
     } catch (const platform::HostError&) {
     }
-    host().faults().fail_call = 0;
+    cad::testing::Probe(host()).faults().fail_call = 0;
     EXPECT_THAT(TempSets(), IsEmpty());
   }
 }

@@ -22,6 +22,7 @@
 #include "host/database.h"
 #include "platform/call_log.h"
 #include "tests/annotate/annotate_fixture.h"
+#include "tests/cad/host_probe.h"
 
 namespace zavin::annotate {
 namespace {
@@ -98,17 +99,18 @@ class NumberFileTest : public testing::AnnotateTest {
   // A stand-in for the host's insert command: what it was given, and an
   // exploded insertion of a file named `block` (its block and one text).
   void FakeInsert(bool inserts = true) {
-    host().DefineCommand("INSERT", [this, inserts](cad::EmbeddedHost& h,
-                                                   const std::vector<std::string>& inputs) {
-      ++inserts_run_;
-      if (!inserts) return;
-      for (std::string input : inputs) {
-        std::erase(input, '"');
-        std::erase(input, '*');
-        if (input.ends_with(".dxf")) h.database().AddBlock(std::filesystem::path(input).stem().string());
-      }
-      inserted_ = h.database().AddText("12", {1000, 1000, 0}, 400, "H_TEXT");
-    });
+    cad::testing::Probe(host()).DefineCommand(
+        "INSERT", [this, inserts](cad::EmbeddedHost& h, const std::vector<std::string>& inputs) {
+          ++inserts_run_;
+          if (!inserts) return;
+          for (std::string input : inputs) {
+            std::erase(input, '"');
+            std::erase(input, '*');
+            if (input.ends_with(".dxf"))
+              h.database().AddBlock(std::filesystem::path(input).stem().string());
+          }
+          inserted_ = h.database().AddText("12", {1000, 1000, 0}, 400, "H_TEXT");
+        });
   }
 
   NumberTextFile file_{12, {1000, 1000, 0}, 400, 0, "H_TEXT", {4000, 5000, 3000}, {}, {}};

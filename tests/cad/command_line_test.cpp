@@ -125,10 +125,10 @@ TEST_F(CommandLineTest, PromptsTakeTheTextThenAskTheUserWithTheirKind) {
   input->PushPoint(9, 9);
   std::vector<std::int64_t> picked;
   std::vector<Point3> points;
-  host_->DefineCommand("PTS", EmbeddedHost::CommandProc([&](CommandInput& in) {
-                         picked = in.NextSelection();
-                         for (int i = 0; i < 3; ++i) points.push_back(in.NextPoint("Point: ").point);
-                       }));
+  host_->DefineCommand("PTS", [&](CommandInput& in) {
+    picked = in.NextSelection();
+    for (int i = 0; i < 3; ++i) points.push_back(in.NextPoint("Point: ").point);
+  });
   Send("PTS\r");  // nothing but the name: all from the user
   Send("(command \"PTS\" \"L\" \"\" \"1,2\" \"@1,1\")\r");
   EXPECT_EQ(picked, std::vector<std::int64_t>{line});
@@ -145,9 +145,7 @@ TEST_F(CommandLineTest, PromptsTakeTheTextThenAskTheUserWithTheirKind) {
 
 TEST_F(CommandLineTest, MalformedPointsAreReportedAndAskedAgain) {
   std::optional<Point3> got;
-  host_->DefineCommand("PT", EmbeddedHost::CommandProc([&](CommandInput& in) {
-                         got = in.NextPoint("Point: ").point;
-                       }));
+  host_->DefineCommand("PT", [&](CommandInput& in) { got = in.NextPoint("Point: ").point; });
   input_->PushPoint(5, 6);
   Send("PT\rfoo\r1;2\r");
   EXPECT_EQ(got, (Point3{5, 6, 0}));
@@ -157,7 +155,7 @@ TEST_F(CommandLineTest, MalformedPointsAreReportedAndAskedAgain) {
 
 TEST_F(CommandLineTest, UnknownTextIsReportedNotAccepted) {
   int runs = 0;
-  host_->DefineCommand("OK", EmbeddedHost::CommandProc([&](CommandInput&) { ++runs; }));
+  host_->DefineCommand("OK", [&](CommandInput&) { ++runs; });
   Send("FOO\rOK\r");
   EXPECT_THAT(Line(), Contains(HasSubstr("Unknown command \"FOO\"")));
   EXPECT_EQ(runs, 1) << "the line goes on after an unknown name";
@@ -177,12 +175,12 @@ TEST_F(CommandLineTest, EscapeMidCommandCancelsItAndDropsTheRest) {
     EmbeddedHost& host;
   };
   int after_prompt = 0, later = 0;
-  host_->DefineCommand("ASK", EmbeddedHost::CommandProc([&](CommandInput& in) {
-                         in.NextPoint("First: ");
-                         in.NextPoint("Second: ");
-                         ++after_prompt;
-                       }));
-  host_->DefineCommand("LATER", EmbeddedHost::CommandProc([&](CommandInput&) { ++later; }));
+  host_->DefineCommand("ASK", [&](CommandInput& in) {
+    in.NextPoint("First: ");
+    in.NextPoint("Second: ");
+    ++after_prompt;
+  });
+  host_->DefineCommand("LATER", [&](CommandInput&) { ++later; });
   host_->SetUserInput(std::make_shared<EscapingInput>(*host_));
   Call(Doc(), "SendCommand", {Variant("(command \"ASK\" \"1,1\")(princ)\r")});
   Call(Doc(), "SendCommand", {Variant("LATER\r")});
@@ -193,9 +191,9 @@ TEST_F(CommandLineTest, EscapeMidCommandCancelsItAndDropsTheRest) {
   EXPECT_EQ(LastPoint(db()), (Point3{1, 1, 0}));
 }
 
-TEST_F(CommandLineTest, OlderHandlersGetTheRestOfTheText) {
+TEST_F(CommandLineTest, TheRestOfTheTextIsTakenWithoutAskingTheUser) {
   std::vector<std::string> seen;
-  host_->DefineCommand("OLD", [&](EmbeddedHost&, const std::vector<std::string>& in) { seen = in; });
+  host_->DefineCommand("OLD", [&](CommandInput& in) { seen = in.RestOfText(); });
   Send("OLD A \"b c\"\r(command \"D\")\r");
   EXPECT_EQ(seen, (std::vector<std::string>{"A", "b c", "D"}));
   EXPECT_TRUE(input_->prompts().empty());

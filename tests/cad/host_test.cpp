@@ -9,6 +9,7 @@
 #include "platform/message_filter.h"
 #include "platform/running_hosts.h"
 #include "platform/windows.h"
+#include "tests/cad/host_probe.h"
 
 namespace zavin::cad::testing {
 namespace {
@@ -33,11 +34,11 @@ class RetryLaterFilter : public platform::IMessageFilter {
 
 TEST_F(HostTest, StateIsBusyForTheFaultPollsThenWhileASentCommandRuns) {
   std::vector<std::vector<std::string>> ran;
-  host_->DefineCommand("BOUNDARY", [&](EmbeddedHost& h, const std::vector<std::string>& in) {
+  Probe(*host_).DefineCommand("BOUNDARY", [&](EmbeddedHost& h, const std::vector<std::string>& in) {
     ran.push_back(in);
     h.database().AddPolyline({{0, 0}, {10, 0}, {0, 10}}, true);
   });
-  host_->faults().busy_polls = 2;
+  Probe(*host_).faults().busy_polls = 2;
   auto app = App();
   Call(Doc(), "SendCommand", {Variant("_-BOUNDARY A O P \r5.0000,2.0000\r\r")});
   EXPECT_TRUE(db().model_space().empty()) << "SendCommand returns before the command runs";
@@ -45,7 +46,7 @@ TEST_F(HostTest, StateIsBusyForTheFaultPollsThenWhileASentCommandRuns) {
 
   EXPECT_FALSE(Quiescent(app));
   EXPECT_FALSE(Quiescent(app));
-  EXPECT_EQ(host_->faults().busy_polls, 0);
+  EXPECT_EQ(Probe(*host_).faults().busy_polls, 0);
   EXPECT_FALSE(Quiescent(app)) << "the command runs at this poll";
   EXPECT_TRUE(Quiescent(app));
   ASSERT_EQ(ran.size(), 1u);
@@ -58,7 +59,7 @@ TEST_F(HostTest, StateIsBusyForTheFaultPollsThenWhileASentCommandRuns) {
 }
 
 TEST_F(HostTest, UnknownOrFailingCommandsEndInsideTheHost) {
-  host_->DefineCommand("MOVE", [](EmbeddedHost&, const std::vector<std::string>&) {
+  Probe(*host_).DefineCommand("MOVE", [](EmbeddedHost&, const std::vector<std::string>&) {
     throw HostError(platform::hr::kInvalidArg, "invalid point");
   });
   Call(Doc(), "SendCommand", {Variant("NOSUCH\r")});
@@ -70,7 +71,7 @@ TEST_F(HostTest, UnknownOrFailingCommandsEndInsideTheHost) {
 
 TEST_F(HostTest, AnInterpreterCanReplaceTheCommandTable) {
   std::string seen;
-  host_->SetCommandInterpreter([&](EmbeddedHost&, const std::string& text) { seen = text; });
+  Probe(*host_).SetCommandInterpreter([&](EmbeddedHost&, const std::string& text) { seen = text; });
   Call(Doc(), "SendCommand", {Variant("(command \"_-INSERT\")\r")});
   host_->RunPendingCommands();
   EXPECT_EQ(seen, "(command \"_-INSERT\")\r");
@@ -78,7 +79,7 @@ TEST_F(HostTest, AnInterpreterCanReplaceTheCommandTable) {
 
 TEST_F(HostTest, RejectsCallsUntilTheClockTimeThenServesThem) {
   auto doc = Doc();
-  host_->faults().reject_until_ms = 3000;
+  Probe(*host_).faults().reject_until_ms = 3000;
   EXPECT_THROW(Call(doc, "Regen", {Variant(0)}), HostError) << "no filter: the call is cancelled";
 
   auto filter = std::make_shared<RetryLaterFilter>();
@@ -89,16 +90,16 @@ TEST_F(HostTest, RejectsCallsUntilTheClockTimeThenServesThem) {
   EXPECT_EQ(clock_->NowMs(), 3000);
   EXPECT_EQ(filter->retries, 3);
   EXPECT_EQ(host_->call_count(), before + 1) << "rejected attempts are not calls";
-  EXPECT_EQ(host_->regen_count(), 1);
+  EXPECT_EQ(Probe(*host_).regen_count(), 1);
 }
 
 TEST_F(HostTest, FailsExactlyTheKthCall) {
   auto doc = Doc();
-  host_->faults().fail_call = host_->call_count() + 2;
+  Probe(*host_).faults().fail_call = host_->call_count() + 2;
   EXPECT_NO_THROW(Get(doc, "ModelSpace"));
   EXPECT_THROW(Get(doc, "ModelSpace"), HostError);
   EXPECT_NO_THROW(Get(doc, "ModelSpace"));
-  EXPECT_EQ(host_->call_count(), host_->faults().fail_call + 1);
+  EXPECT_EQ(host_->call_count(), Probe(*host_).faults().fail_call + 1);
 }
 
 TEST_F(HostTest, EscapeInTheForegroundHostWindowCancelsThePromptAndQueuedText) {
@@ -110,8 +111,8 @@ TEST_F(HostTest, EscapeInTheForegroundHostWindowCancelsThePromptAndQueuedText) {
   ASSERT_TRUE(platform::SetForegroundWindow(host_->hwnd()));
   platform::keybd_event(platform::VK_ESCAPE);
   platform::keybd_event(platform::VK_ESCAPE, platform::KEYEVENTF_KEYUP);
-  EXPECT_EQ(host_->escape_count(), 1);
-  EXPECT_EQ(host_->pending_commands(), 0u);
+  EXPECT_EQ(Probe(*host_).escape_count(), 1);
+  EXPECT_EQ(Probe(*host_).pending_commands(), 0u);
 
   // ESC while a prompt waits turns the answer into a cancel.
   struct EscapingInput : UserInput {

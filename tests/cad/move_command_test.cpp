@@ -6,6 +6,7 @@
 
 #include "cad/commands/command_line.h"
 #include "cad_fixture.h"
+#include "tests/cad/host_probe.h"
 
 namespace zavin::cad::testing {
 namespace {
@@ -61,7 +62,7 @@ TEST_F(MoveCommandTest, PicksFromTheUserAndOtherDisplacementForms) {
   Send("._MOVE\r");
   EXPECT_EQ(Center(), (Point3{1010, 1020, 0}));
   EXPECT_EQ(TextAt(), (Point3{900, 900, 0}));
-  EXPECT_EQ(host_->previous_selection(), std::vector<std::int64_t>{circle_});
+  EXPECT_EQ(Probe(*host_).previous_selection(), std::vector<std::int64_t>{circle_});
 
   // Enter at the second point: the base point is the displacement.
   Send("MOVE P  5,5,0\r\r");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/call_log.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::host {
@@ -63,7 +64,8 @@ TEST_F(CommandFrameTest, CompletedRunConnectsActivatesAndHandsTheDocumentOver) {
   EXPECT_EQ(Snap(), 1);
   EXPECT_EQ(hwnd_in_body, host().hwnd());
   EXPECT_EQ(t_.link.HostApplication.ref(), host().Application());
-  EXPECT_EQ(host().escape_count(), 1);  // F4 cancelled whatever the host was doing
+  // F4 cancelled whatever the host was doing.
+  EXPECT_EQ(cad::testing::Probe(host()).escape_count(), 1);
   EXPECT_EQ(ended_constructions_, 1);
   EXPECT_EQ(exits, 1);
 }

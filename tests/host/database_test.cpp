@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/cad/host_probe.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::host {
@@ -171,7 +172,7 @@ TEST_F(DatabaseHelperTest, HostErrorsPassOnOnlyFromTheCreatingHelpers) {
     db().AddBlock("Zavin_1");
     db().InsertBlock("Zavin_1", {0, 0, 0});
     const Document doc = document();
-    host().faults().fail_call = host().call_count() + 1;
+    cad::testing::Probe(host()).faults().fail_call = host().call_count() + 1;
     if (h.passes_on) {
       EXPECT_THROW(h.run(doc), platform::HostError);
     } else {
@@ -205,9 +206,9 @@ TEST_F(DatabaseHelperTest, SelectingHelpersLeaveNoTemporarySetWhereverTheHostFai
     for (std::int64_t k = 1; k <= calls; ++k) {
       SCOPED_TRACE(std::string(h.name) + " failing at call " + std::to_string(k));
       const Document doc = seed();
-      host().faults().fail_call = host().call_count() + k;
+      cad::testing::Probe(host()).faults().fail_call = host().call_count() + k;
       EXPECT_NO_THROW(h.run(doc));
-      host().faults().fail_call = 0;
+      cad::testing::Probe(host()).faults().fail_call = 0;
       EXPECT_THAT(TempSets(), IsEmpty());
     }
   }

@@ -17,6 +17,7 @@
 #include "host/command_frame.h"
 #include "platform/automation.h"
 #include "platform/clock.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::host::testing {
@@ -68,7 +69,7 @@ inline FrameOutcome RunOnce(const SweepCommand& command, std::int64_t fail_at,
   const std::set<std::string> temp_before = TempSetNames(t);
 
   const std::int64_t start = t.host->call_count();
-  if (fail_at) t.host->faults().fail_call = start + fail_at;
+  if (fail_at) cad::testing::Probe(*t.host).faults().fail_call = start + fail_at;
   FrameOutcome outcome = FrameOutcome::EndedByError;
   try {
     CommandFrame frame(t.link, [] {});
@@ -77,7 +78,7 @@ inline FrameOutcome RunOnce(const SweepCommand& command, std::int64_t fail_at,
     faults.push_back(where + "an error escaped the frame");
   }
   if (calls) *calls = t.host->call_count() - start;
-  t.host->faults().fail_call = 0;
+  cad::testing::Probe(*t.host).faults().fail_call = 0;
 
   const std::int32_t snap = t.db().GetVar("SNAPMODE").ToInt32();
   if (snap != command.snap_before)

@@ -9,6 +9,7 @@
 #include "platform/message_queue.h"
 #include "platform/running_hosts.h"
 #include "platform/windows.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::host {
@@ -80,7 +81,7 @@ TEST(WaitHostIdleTest, AsksTheStateAgainAfterEveryBusyAnswer) {
 class LinkTest : public HostTest {};
 
 TEST_F(LinkTest, WaitHostIdleSleepsIntervalFirstEachBusyPollAndIntervalLast) {
-  host().faults().busy_polls = 3;
+  cad::testing::Probe(host()).faults().busy_polls = 3;
   WaitHostIdle(t_.application(), HostKind::Zcad, 200);
   EXPECT_EQ(clock_->sleep_count(), 1 + 3 + 1);
   EXPECT_EQ(clock_->slept_total(), 5 * 200);
@@ -149,7 +150,7 @@ TEST_F(LinkTest, ActivateHostRestoresRaisesAndPressesEscOnlyWhenForeground) {
     for (std::string& line : expected)
       if (line.ends_with(" #")) line.replace(line.size() - 1, 1, std::to_string(hwnd));
     EXPECT_THAT(platform::PlatformCallLog(), ElementsAreArray(expected));
-    EXPECT_EQ(host().escape_count(), c.escapes);
+    EXPECT_EQ(cad::testing::Probe(host()).escape_count(), c.escapes);
     EXPECT_FALSE(platform::IsIconic(hwnd));
     EXPECT_EQ(clock_->slept_total() - before, (c.minimized ? 500 : 0) + (c.escapes ? 205 : 0));
   }
@@ -176,7 +177,7 @@ TEST_F(LinkTest, ReadAngleSettingsKeepsAngleUnitsWhenAReadFails) {
   db().SetVar("AUNITS", std::int16_t{3});
   const Document doc = document();
   // AUNITS read, AUNITS := 0, then the ANGBASE read fails.
-  host().faults().fail_call = host().call_count() + 3;
+  cad::testing::Probe(host()).faults().fail_call = host().call_count() + 3;
   EXPECT_THROW(ReadAngleSettings(doc), platform::HostError);
   EXPECT_EQ(db().GetVar("AUNITS").ToInt32(), 3);
 }
@@ -213,7 +214,7 @@ TEST_F(LinkTest, BusyHostIsRetriedEverySecondUntilItAccepts) {
   const platform::Hwnd tool = platform::CreateWindow("tool");
   int clicks = 0;
   platform::PostWindowMessage(tool, "click", [&clicks] { ++clicks; });
-  host().faults().reject_until_ms = clock_->NowMs() + 3000;
+  cad::testing::Probe(host()).faults().reject_until_ms = clock_->NowMs() + 3000;
   platform::ClearPlatformCallLog();
 
   const Document doc = t_.application().ActiveDocument();
@@ -228,7 +229,7 @@ TEST_F(LinkTest, BusyHostIsRetriedEverySecondUntilItAccepts) {
 }
 
 TEST_F(LinkTest, RejectedCallFailsWithoutTheFilter) {
-  host().faults().reject_until_ms = clock_->NowMs() + 3000;
+  cad::testing::Probe(host()).faults().reject_until_ms = clock_->NowMs() + 3000;
   EXPECT_THROW(t_.application().ActiveDocument(), platform::HostError);
 }
 

@@ -12,6 +12,7 @@
 #include "platform/message_box.h"
 #include "shell/command_support.h"
 #include "shell/form1.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/test_host.h"
 
 namespace zavin::shell {
@@ -201,9 +202,9 @@ TEST_F(BaseLineCommandTest, FailedRemovalDrawsUnrecordedThenRecordsAgain) {
     form_.Edit16.SetText("1");
     Construct(100, 3000);
     const std::vector<std::int64_t> first = state_.Created.CreatedObjectIds;
-    host().faults().fail_call = host().call_count() + k;
+    cad::testing::Probe(host()).faults().fail_call = host().call_count() + k;
     form_.Button9.Click();
-    host().faults().fail_call = 0;
+    cad::testing::Probe(host()).faults().fail_call = 0;
     std::size_t kept = 0;
     std::int64_t kept_id = 0;
     for (const std::int64_t id : first)

@@ -13,6 +13,7 @@
 #include "annotate/record.h"
 #include "cad/db/database.h"
 #include "cad/embedded_host.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/fault_sweep.h"
 #include "tests/host/test_host.h"
 #include "tools/number_move.h"
@@ -36,17 +37,18 @@ struct HostCommands {
 // LEADER notes the arrowhead settings it runs with.
 void DefineStandIns(cad::EmbeddedHost& host, const std::shared_ptr<HostCommands>& seen,
                     cad::Point3 destination) {
-  host.DefineCommand("MOVE", [seen, destination](cad::EmbeddedHost& h,
-                                                 const std::vector<std::string>&) {
-    ++seen->moves;
-    seen->moved = h.previous_selection();
-    h.database().SetPointVar("LASTPOINT", destination);
-  });
-  host.DefineCommand("LEADER", [seen](cad::EmbeddedHost& h, const std::vector<std::string>&) {
-    ++seen->leaders;
-    seen->dimasz_at_leader = h.database().GetVar("DIMASZ").ToDouble();
-    seen->dimldrblk_at_leader = h.database().GetVar("DIMLDRBLK").ToText();
-  });
+  cad::testing::Probe(host).DefineCommand(
+      "MOVE", [seen, destination](cad::EmbeddedHost& h, const std::vector<std::string>&) {
+        ++seen->moves;
+        seen->moved = cad::testing::Probe(h).previous_selection();
+        h.database().SetPointVar("LASTPOINT", destination);
+      });
+  cad::testing::Probe(host).DefineCommand(
+      "LEADER", [seen](cad::EmbeddedHost& h, const std::vector<std::string>&) {
+        ++seen->leaders;
+        seen->dimasz_at_leader = h.database().GetVar("DIMASZ").ToDouble();
+        seen->dimldrblk_at_leader = h.database().GetVar("DIMLDRBLK").ToText();
+      });
 }
 
 // The marker of the worked example: circle of radius 500 and number 12 at

@@ -19,6 +19,7 @@
 #include "platform/windows.h"
 #include "shell/command_support.h"
 #include "shell/form1.h"
+#include "tests/cad/host_probe.h"
 #include "tests/host/fault_sweep.h"
 #include "tests/host/test_host.h"
 
@@ -117,7 +118,7 @@ TEST_F(RegionSplitCommandTest, TriangleIsAnnotatedWithoutADiagonalByAutoAndOnePo
     EXPECT_THAT(t_.input->prompts(), ElementsAre(std::string(capture::kRegionPointPrompt)));
     EXPECT_THAT(host().prompts(), ElementsAre(std::string(capture::kPointPickedText)));
     EXPECT_THAT(host().sent_commands(), ElementsAre("_-BOUNDARY A O P \r1000.0000,1000.0000\r\r"));
-    EXPECT_EQ(host().regen_count(), 1);
+    EXPECT_EQ(cad::testing::Probe(host()).regen_count(), 1);
     EXPECT_EQ(platform::GetForegroundWindow(), host().hwnd());
     EXPECT_THAT(boxes_->boxes(), IsEmpty());
     EXPECT_TRUE(state_.Created.CreatedObjectIds.empty());
@@ -146,7 +147,7 @@ TEST_F(RegionSplitCommandTest, SplitOnlyDrawsTheDiagonalAndKeepsTheNumber) {
   EXPECT_EQ(Count(cad::EntityKind::Circle), 0u);
   EXPECT_EQ(Count(cad::EntityKind::Polyline), 0u);
   EXPECT_EQ(form_.UpDown4.Position(), 7);
-  EXPECT_EQ(host().regen_count(), 1);
+  EXPECT_EQ(cad::testing::Probe(host()).regen_count(), 1);
 }
 
 TEST_F(RegionSplitCommandTest, BaseAndHeightLabelsTheSharedBaseOnceAndEachHeight) {
@@ -172,7 +173,7 @@ TEST_F(RegionSplitCommandTest, PickOutsideEveryRegionShowsTheFirstMessage) {
   EXPECT_EQ(db().model_space().size(), 4u);
   EXPECT_EQ(form_.UpDown4.Position(), 7);
   EXPECT_EQ(platform::GetForegroundWindow(), host().hwnd());
-  EXPECT_EQ(host().regen_count(), 1);
+  EXPECT_EQ(cad::testing::Probe(host()).regen_count(), 1);
 }
 
 // The host's boundary command replaced by one that makes a given entity.
@@ -181,9 +182,10 @@ TEST_F(RegionSplitCommandTest, WhatTheHostMakesDecidesTheRun) {
   // itself there.
   const Outline pinched = {{0, 0},     {1000, 0},    {1000, 1000}, {2000, 1000},
                            {2000, 2000}, {1000, 2000}, {1000, 1000}, {0, 1000}};
-  host().DefineCommand("BOUNDARY", [&](cad::EmbeddedHost& h, const std::vector<std::string>&) {
-    h.database().AddPolyline(pinched, true);
-  });
+  cad::testing::Probe(host()).DefineCommand(
+      "BOUNDARY", [&](cad::EmbeddedHost& h, const std::vector<std::string>&) {
+        h.database().AddPolyline(pinched, true);
+      });
   Click(form_.Button10, 500, 500);
   ExpectBox(capture::kSplitFailedText, capture::kSplitFailedCaption);
   EXPECT_EQ(Count(cad::EntityKind::Polyline), 0u);
@@ -193,9 +195,10 @@ TEST_F(RegionSplitCommandTest, WhatTheHostMakesDecidesTheRun) {
 
   // Another kind of entity is left alone, without a message.
   Restart();
-  host().DefineCommand("BOUNDARY", [](cad::EmbeddedHost& h, const std::vector<std::string>&) {
-    h.database().AddCircle({0, 0, 0}, 100);
-  });
+  cad::testing::Probe(host()).DefineCommand(
+      "BOUNDARY", [](cad::EmbeddedHost& h, const std::vector<std::string>&) {
+        h.database().AddCircle({0, 0, 0}, 100);
+      });
   Click(form_.Button10, 0, 0);
   EXPECT_EQ(Count(cad::EntityKind::Circle), 1u);
   EXPECT_EQ(db().model_space().size(), 1u);
@@ -236,7 +239,7 @@ TEST_F(RegionSplitCommandTest, BadFieldOrCancelledPickEndsSilently) {
   form_.Button10.Click();
   EXPECT_EQ(db().model_space().size(), 4u);
   EXPECT_THAT(host().sent_commands(), IsEmpty());
-  EXPECT_EQ(host().regen_count(), 0);
+  EXPECT_EQ(cad::testing::Probe(host()).regen_count(), 0);
 }
 
 TEST_F(RegionSplitCommandTest, OutlineWithAnArcUsesItsChord) {
