@@ -14,7 +14,7 @@
 #include "app/batch.h"
 
 #include "ui/drawing_view.h"
-#include "ui/drawing_window.h"
+#include "ui/desktop_session.h"
 
 int main(int argc, char** argv) {
   // Before any Qt object: a batch run needs neither a display nor widgets. Its

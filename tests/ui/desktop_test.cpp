@@ -1,15 +1,14 @@
 // The desktop program offscreen: the tool window and the drawing window wired
 // as `zavin` wires them, driven with the mouse and keyboard.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QImage>
 #include <QMouseEvent>
 #include <QTest>
 #include <QTimer>
 #include <QWheelEvent>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -29,7 +28,7 @@
 #include "platform/message_box.h"
 #include "platform/reset.h"
 #include "platform/windows.h"
-#include "ui/drawing_window.h"
+#include "ui/desktop_session.h"
 #include "ui/main_window.h"
 
 namespace zavin::ui {
