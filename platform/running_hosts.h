@@ -41,7 +41,8 @@ bool RevokeActiveObject(std::uint32_t cookie);
 // HostError(kUnavailable) when none runs.
 ObjectRef GetActiveObject(const Clsid& clsid);
 
-// Forgets every identifier and running instance; cookies count from 1 again.
+// Forgets every identifier and running instance. Cookies stay unique across a
+// reset: one handed out before it revokes nothing after.
 void ResetRunningHosts();
 
 }  // namespace zavin::platform
