@@ -1,10 +1,11 @@
 // Every project include of every folder against the table of allowed
 // dependencies in docs/layers.md: a file may include its own row's files and
-// those of the rows its row lists.
+// those of the rows its row lists. <windows.h> is for platform/ backends only.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -84,6 +85,17 @@ bool IsSource(const fs::path& p) {
   return ext == ".h" || ext == ".cpp";
 }
 
+// Whether the line includes <windows.h>, in any letter case.
+bool IncludesWindowsHeader(const std::string& line) {
+  std::string lower = line;
+  std::transform(lower.begin(), lower.end(), lower.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const auto hash = lower.find_first_not_of(" \t");
+  return hash != std::string::npos && lower[hash] == '#' &&
+         lower.find("include", hash) != std::string::npos &&
+         lower.find("<windows.h>", hash) != std::string::npos;
+}
+
 // The path in `#include "path"`, nullopt for other lines.
 std::optional<std::string> IncludeOf(const std::string& line) {
   const auto hash = line.find_first_not_of(" \t");
@@ -124,7 +136,11 @@ std::vector<Violation> Check(const Table& table) {
     const bool any = std::find(row.allowed.begin(), row.allowed.end(), "*") != row.allowed.end();
     std::ifstream in(file);
     std::string line;
+    // Only the backend files of platform/ see the Windows API.
+    const bool backend = rel.starts_with("platform/") && file.extension() == ".cpp";
     for (int n = 1; std::getline(in, line); ++n) {
+      if (!backend && IncludesWindowsHeader(line))
+        out.push_back({rel, n, "includes <windows.h>, which only platform/ backend files do"});
       const auto inc = IncludeOf(line);
       if (!inc || !IsProjectFolder(inc->substr(0, inc->find('/'))) ||
           inc->find('/') == std::string::npos)
