@@ -1,15 +1,14 @@
 #include "annotate/number_file.h"
 
-#include <charconv>
 #include <cmath>
 #include <fstream>
 #include <numbers>
 #include <stdexcept>
-#include <system_error>
 #include <utility>
 
 #include "host/database.h"
 #include "host/link.h"
+#include "platform/number_text.h"
 
 namespace zavin::annotate {
 
@@ -71,11 +70,7 @@ void SetNumberFileDirectory(std::filesystem::path directory) {
 std::string DxfReal(double value) {
   if (!std::isfinite(value)) throw std::invalid_argument("a DXF real must be finite");
   if (value == 0) value = 0;  // no "-0"
-  char buffer[32];
-  const auto [end, ec] =
-      std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
-  if (ec != std::errc()) throw std::invalid_argument("DXF real out of range");
-  return std::string(buffer, end);
+  return platform::SignificantText(value, 15);
 }
 
 void CheckNumberFileLayer(std::string_view layer) {
@@ -157,7 +152,7 @@ void InsertNumberTextFile(const host::Document& document, const NumberTextFile& 
 
   // A host that inserts nothing leaves the marker's circle as the last
   // entity; it must not be recorded a second time.
-  const host::ObjectId before = record.RecordCreatedObjects ? host::LastEntityId(document) : 0;
+  const host::LastEntity before = record.RecordCreatedObjects ? host::ReadLastEntity(document) : host::LastEntity::Unknown();
   document.SendCommand(command);
   host::HostLink link;
   link.HostProgId = file.hostProgId;
@@ -165,8 +160,10 @@ void InsertNumberTextFile(const host::Document& document, const NumberTextFile& 
   host::WaitHostIdle(link, kNumberFileWaitMs);
   host::DeleteBlock(document, name);
   if (record.RecordCreatedObjects) {
-    const host::ObjectId id = host::LastEntityId(document);
-    if (id != 0 && id != before) record.CreatedObjectIds.push_back(id);
+    // Only an entity known to be new is recorded: one the host could not
+    // tell apart from the user's own is left out.
+    const host::LastEntity after = host::ReadLastEntity(document);
+    if (before.NewerIs(after)) record.CreatedObjectIds.push_back(*after.id());
   }
 }
 

@@ -1,6 +1,5 @@
 #include "capture/region_split.h"
 
-#include <cstdio>
 #include <vector>
 
 #include "annotate/labels.h"
@@ -13,7 +12,9 @@
 #include "geometry/plane.h"
 #include "host/database.h"
 #include "host/link.h"
+#include "platform/automation.h"
 #include "platform/message_box.h"
+#include "platform/number_text.h"
 
 namespace zavin::capture {
 
@@ -28,12 +29,13 @@ void Tell(const RegionSplitParams& params, const host::CommandContext& context,
   host::BringHostToFront(context.link());
 }
 
-// LastEntityId answers 0 also when the host fails. Taking that 0 as "before"
-// would make a user's polyline look like the new boundary, which is then
-// erased, so a 0 is asked once more.
-host::ObjectId LastId(const host::Document& document) {
-  const host::ObjectId id = host::LastEntityId(document);
-  return id != 0 ? id : host::LastEntityId(document);
+// The entity created last, asked once more when the host does not tell;
+// a host that still does not ends the command by an error.
+host::LastEntity LastEntity(const host::Document& document) {
+  host::LastEntity last = host::ReadLastEntity(document);
+  if (!last.known()) last = host::ReadLastEntity(document);
+  if (!last.known()) throw platform::HostError(platform::hr::kFail, "the host did not tell which entity came last");
+  return last;
 }
 
 // A triangle the writers can number; a flat one is left without labels.
@@ -81,10 +83,8 @@ struct Writer {
 }  // namespace
 
 std::string BoundaryCommandText(const TAcadPoint& point) {
-  char xy[96];
-  std::snprintf(xy, sizeof xy, "%.4f,%.4f", static_cast<double>(point.x),
-                static_cast<double>(point.y));
-  return std::string("_-BOUNDARY A O P \r") + xy + "\r\r";
+  return "_-BOUNDARY A O P \r" + platform::FixedText(static_cast<double>(point.x), 4) + "," +
+         platform::FixedText(static_cast<double>(point.y), 4) + "\r\r";
 }
 
 RegionSplitOutcome SplitRegion(const host::Document& document, host::CommandContext& context,
@@ -96,18 +96,21 @@ RegionSplitOutcome SplitRegion(const host::Document& document, host::CommandCont
   const host::AngleSettings angles = host::ReadAngleSettings(document);
   const double view_height = document.GetVariable("VIEWSIZE").ToDouble();
 
-  const host::ObjectId before = LastId(document);
+  // Without the entity that came last before the boundary, a user's own
+  // entity could pass for the new boundary and be erased: the command ends
+  // before the host draws anything.
+  const host::LastEntity before = LastEntity(document);
   document.SendCommand(BoundaryCommandText(point));
   host::WaitHostIdle(context.link(), kBoundaryWaitMs);
-  const host::ObjectId made = LastId(document);
+  const host::LastEntity made = LastEntity(document);
 
   RegionSplitOutcome outcome;
-  if (made == before) {
+  if (!before.NewerIs(made)) {
     Tell(params, context, kNoBoundaryText, kNoBoundaryCaption);
     outcome.end = RegionSplitEnd::NoBoundary;
     return outcome;
   }
-  const host::Entity entity = document.ObjectIdToObject(made);
+  const host::Entity entity = document.ObjectIdToObject(*made.id());
   if (entity.EntityName() != host::kPolylineClass) {
     host::BringHostToFront(context.link());
     outcome.end = RegionSplitEnd::NotAPolyline;

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "host/database.h"
+
 namespace zavin::host {
 
 SnapRestore::SnapRestore(const Document& document, SnapGuard mode) : document_(document), mode_(mode) {}
@@ -24,14 +26,7 @@ void SnapRestore::Restore() noexcept {
     } catch (...) {
     }
   }
-  if (!value) return;
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    try {
-      document_.SetVariable("SNAPMODE", *value);
-      return;
-    } catch (...) {
-    }
-  }
+  if (value) RestoreVariable(document_, "SNAPMODE", *value);
 }
 
 FrameOutcome CommandFrame::Run(const FrameSteps& steps, const CommandBody& body) const {
@@ -43,6 +38,7 @@ FrameOutcome CommandFrame::Run(const FrameSteps& steps, const CommandBody& body)
     ConnectHost(link_);                                                  // F3
     ActivateHost(link_);                                                 // F4
     const Document document = link_.HostApplication.ActiveDocument();   // F5
+    FinishPendingCleanUp(document);  // what a host that stopped answering left
     SnapRestore snap(document, steps.snap);                              // F6
     snap.Arm();
     CommandContext context(link_, snap);

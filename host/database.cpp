@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace zavin::host {
 
@@ -37,6 +40,39 @@ std::int64_t HighestNumber(std::int32_t count, std::string_view prefix, NameAt n
     if (auto number = NumberAfterPrefix(UpperAscii(name_at(i)), upper_prefix)) n = std::max(n, *number);
   }
   return n;
+}
+
+// What FinishPendingCleanUp has left to do, oldest first; a variable
+// changed twice is written back in that order, so the user's value comes
+// last.
+struct PendingCleanUp {
+  std::vector<std::pair<std::string, Variant>> variables;
+  std::vector<std::string> sets;
+};
+
+PendingCleanUp& Pending() {
+  static PendingCleanUp pending;
+  return pending;
+}
+
+bool DeleteQuietly(const SelectionSet& set) {
+  if (!set.valid()) return true;
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      set.Delete();
+      return true;
+    } catch (...) {
+    }
+  }
+  return false;
+}
+
+SelectionSet NewTempSelectionSet(const Document& document, std::string& name) {
+  const SelectionSets sets = document.GetSelectionSets();
+  const std::int64_t n = HighestNumber(sets.Count(), kTempSelectionSetPrefix,
+                                       [&](std::int32_t i) { return sets.Item(i).Name(); });
+  name = UpperAscii(kTempSelectionSetPrefix) + std::to_string(n + 1);
+  return sets.Add(name);
 }
 
 // Fills `set` with the entity created last (mode 4 ignores the points) and returns it.
@@ -90,30 +126,66 @@ bool DeleteBlock(const Document& document, std::string_view name) {
 }
 
 SelectionSet NewTempSelectionSet(const Document& document) {
-  const SelectionSets sets = document.GetSelectionSets();
-  const std::int64_t n = HighestNumber(sets.Count(), kTempSelectionSetPrefix,
-                                       [&](std::int32_t i) { return sets.Item(i).Name(); });
-  return sets.Add(UpperAscii(kTempSelectionSetPrefix) + std::to_string(n + 1));
+  std::string name;
+  return NewTempSelectionSet(document, name);
 }
 
-void DeleteSelectionSetQuietly(const SelectionSet& set) {
-  if (!set.valid()) return;
+void DeleteSelectionSetQuietly(const SelectionSet& set) { DeleteQuietly(set); }
+
+ScopedTempSelectionSet::ScopedTempSelectionSet(const Document& document)
+    : set_(NewTempSelectionSet(document, name_)) {}
+
+ScopedTempSelectionSet::~ScopedTempSelectionSet() {
+  if (!DeleteQuietly(set_)) Pending().sets.push_back(name_);
+}
+
+void RestoreVariable(const Document& document, std::string_view name, const Variant& value) noexcept {
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
-      set.Delete();
+      document.SetVariable(name, value);
       return;
     } catch (...) {
     }
   }
-}
-
-ObjectId LastEntityId(const Document& document) {
   try {
-    ScopedTempSelectionSet set(document);
-    if (auto last = SelectLast(set.get())) return last->ObjectID();
+    Pending().variables.emplace_back(std::string(name), value);
   } catch (...) {
   }
-  return 0;
+}
+
+void FinishPendingCleanUp(const Document& document) noexcept {
+  PendingCleanUp& pending = Pending();
+  std::erase_if(pending.variables, [&](const std::pair<std::string, Variant>& v) {
+    try {
+      document.SetVariable(v.first, v.second);
+      return true;
+    } catch (...) {
+      return false;
+    }
+  });
+  if (pending.sets.empty()) return;
+  try {
+    const SelectionSets sets = document.GetSelectionSets();
+    for (std::int32_t i = sets.Count() - 1; i >= 0; --i) {
+      const SelectionSet set = sets.Item(i);
+      const auto it = std::find(pending.sets.begin(), pending.sets.end(), set.Name());
+      if (it == pending.sets.end()) continue;
+      set.Delete();
+      pending.sets.erase(it);
+    }
+    pending.sets.clear();  // the others are gone already
+  } catch (...) {
+  }
+}
+
+LastEntity ReadLastEntity(const Document& document) {
+  try {
+    ScopedTempSelectionSet set(document);
+    if (auto last = SelectLast(set.get())) return LastEntity::Of(last->ObjectID());
+    return LastEntity::None();
+  } catch (...) {
+  }
+  return LastEntity::Unknown();
 }
 
 std::optional<TAcadPoint> ExplodeLastInsert(const Document& document, std::string_view block_name) {

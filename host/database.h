@@ -46,11 +46,13 @@ SelectionSet NewTempSelectionSet(const Document& document);
 // error leaves no temporary set behind. Never raises.
 void DeleteSelectionSetQuietly(const SelectionSet& set);
 
-// A temporary selection set deleted (quietly) when the scope ends.
+// A temporary selection set deleted (quietly) when the scope ends; when the
+// host does not answer then, the set is deleted by the next
+// FinishPendingCleanUp.
 class ScopedTempSelectionSet {
  public:
-  explicit ScopedTempSelectionSet(const Document& document) : set_(NewTempSelectionSet(document)) {}
-  ~ScopedTempSelectionSet() { DeleteSelectionSetQuietly(set_); }
+  explicit ScopedTempSelectionSet(const Document& document);
+  ~ScopedTempSelectionSet();
   ScopedTempSelectionSet(const ScopedTempSelectionSet&) = delete;
   ScopedTempSelectionSet& operator=(const ScopedTempSelectionSet&) = delete;
 
@@ -58,12 +60,53 @@ class ScopedTempSelectionSet {
   const SelectionSet* operator->() const { return &set_; }
 
  private:
+  std::string name_;
   SelectionSet set_;
 };
 
-// ObjectID of the entity created last, 0 when there is none or the host
-// fails. Never raises.
-ObjectId LastEntityId(const Document& document);
+// Writes back a host variable the tool changed, trying once more when the
+// host fails; when the host does not answer either time, the write waits for
+// the next FinishPendingCleanUp. Never raises.
+void RestoreVariable(const Document& document, std::string_view name, const Variant& value) noexcept;
+
+// What a host that stopped answering kept from being cleaned up: the
+// variables to write back and the temporary selection sets to delete, done
+// now on `document` (the command frame calls it before every command). What
+// the host still fails stays for the next time. Never raises.
+void FinishPendingCleanUp(const Document& document) noexcept;
+
+// Which entity was created last: one entity, none (the drawing holds no
+// entity), or unknown (the host did not tell). Neither "none" nor "unknown"
+// is an id, so a failed read can never pass for an entity or for an empty
+// drawing.
+class LastEntity {
+ public:
+  static LastEntity Of(ObjectId id) { return LastEntity(State::Entity, id); }
+  static LastEntity None() { return LastEntity(State::None, 0); }
+  static LastEntity Unknown() { return LastEntity(State::Unknown, 0); }
+
+  bool known() const { return state_ != State::Unknown; }
+  // The entity's id; nothing when there is none or it is unknown.
+  std::optional<ObjectId> id() const {
+    return state_ == State::Entity ? std::optional<ObjectId>(id_) : std::nullopt;
+  }
+  // Whether a later read `after` names an entity other than this one. False
+  // when either read is unknown: nothing can be said to be new.
+  bool NewerIs(const LastEntity& after) const {
+    return known() && after.state_ == State::Entity && !(*this == after);
+  }
+
+  friend bool operator==(const LastEntity&, const LastEntity&) = default;
+
+ private:
+  enum class State { Entity, None, Unknown };
+  LastEntity(State state, ObjectId id) : state_(state), id_(id) {}
+  State state_;
+  ObjectId id_;
+};
+
+// The entity created last. Never raises: a host error gives Unknown.
+LastEntity ReadLastEntity(const Document& document);
 
 // When the entity created last is a reference to exactly `block_name` (case
 // matters): reads its insertion point, explodes it and deletes the reference,

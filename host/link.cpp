@@ -1,5 +1,7 @@
 #include "host/link.h"
 
+#include "host/database.h"
+
 #include "platform/automation.h"
 #include "platform/clock.h"
 #include "platform/running_hosts.h"
@@ -62,15 +64,10 @@ void WaitHostIdle(const Application& app, HostKind kind, std::int64_t interval_m
 AngleSettings ReadAngleSettings(const Document& document) {
   const std::int32_t units = document.GetVariable("AUNITS").ToInt32();
   const bool valid_units = units >= 0 && units <= 4;
-  // Like the other clean-up steps, the write-back is tried a second time when
-  // the host fails it: the user's angle unit must not stay 0.
+  // Like the other clean-up steps, the write-back waits for the host when it
+  // fails: the user's angle unit must not stay 0.
   const auto restore_units = [&] {
-    const platform::Variant value(static_cast<std::int16_t>(units));
-    try {
-      document.SetVariable("AUNITS", value);
-    } catch (const platform::HostError&) {
-      document.SetVariable("AUNITS", value);
-    }
+    RestoreVariable(document, "AUNITS", platform::Variant(static_cast<std::int16_t>(units)));
   };
 
   AngleSettings s;
@@ -80,12 +77,7 @@ AngleSettings ReadAngleSettings(const Document& document) {
     s.angle_direction = document.GetVariable("ANGDIR").ToInt32();
   } catch (...) {
     // The user's unit setting must not be lost because a read failed.
-    if (valid_units) {
-      try {
-        restore_units();
-      } catch (...) {
-      }
-    }
+    if (valid_units) restore_units();
     throw;
   }
   if (valid_units) restore_units();

@@ -89,16 +89,17 @@ bool IsReferenceTo(const host::Document& document, host::ObjectId id, std::strin
   }
 }
 
-// Explodes the reference `ref_id` the insertion made. ExplodeLastInsert can be
+// Explodes the reference `inserted` the insertion made. ExplodeLastInsert can be
 // stopped by a host error before the explosion (the reference is still the
 // last entity: try once more) or after it (the pieces came last and the
 // reference stayed: delete it, or the definition could not go).
-bool ExplodeInserted(const host::Document& document, std::string_view name, host::ObjectId ref_id) {
+bool ExplodeInserted(const host::Document& document, std::string_view name, const host::LastEntity& inserted) {
   if (host::ExplodeLastInsert(document, name)) return true;
-  if (ref_id == 0) return false;
-  const host::ObjectId last = host::LastEntityId(document);
-  if (last == ref_id) return host::ExplodeLastInsert(document, name).has_value();
-  if (last == 0 || !IsReferenceTo(document, ref_id, name)) return false;
+  if (!inserted.id()) return false;
+  const host::ObjectId ref_id = *inserted.id();
+  const host::LastEntity last = host::ReadLastEntity(document);
+  if (last == inserted) return host::ExplodeLastInsert(document, name).has_value();
+  if (!last.id() || !IsReferenceTo(document, ref_id, name)) return false;
   for (int attempt = 0; attempt < 2; ++attempt) {
     try {
       document.ObjectIdToObject(ref_id).Delete();
@@ -110,8 +111,8 @@ bool ExplodeInserted(const host::Document& document, std::string_view name, host
 }
 
 // Steps after the insert command: explode what the user inserted.
-bool FinishInsertion(const host::Document& document, std::string_view name, host::ObjectId before) {
-  const host::ObjectId after = host::LastEntityId(document);
+bool FinishInsertion(const host::Document& document, std::string_view name, const host::LastEntity& before) {
+  const host::LastEntity after = host::ReadLastEntity(document);
   if (after == before) return false;  // cancelled: nothing new
   return ExplodeInserted(document, name, after);
 }
@@ -238,7 +239,7 @@ bool PlaceTableLayout(const host::Document& document, const host::HostLink& link
     text.SetTextAlignmentPoint(x.at);
   }
 
-  const host::ObjectId before = host::LastEntityId(document);
+  const host::LastEntity before = host::ReadLastEntity(document);
   document.SendCommand(InsertCommandText(block.name));
   try {
     host::WaitHostIdle(link, 200);

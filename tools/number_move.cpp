@@ -1,7 +1,6 @@
 #include "tools/number_move.h"
 
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <utility>
 
@@ -9,6 +8,7 @@
 #include "host/database.h"
 #include "host/link.h"
 #include "platform/automation.h"
+#include "platform/number_text.h"
 
 namespace zavin::tools {
 
@@ -16,28 +16,7 @@ using geometry::TAcadPoint;
 
 namespace {
 
-// "%.<decimals>f" with '.' whatever the locale.
-std::string Fixed(long double value, int decimals) {
-  std::array<char, 64> buffer{};
-  const auto [end, ec] = std::to_chars(buffer.data(), buffer.data() + buffer.size(),
-                                       static_cast<double>(value), std::chars_format::fixed,
-                                       decimals);
-  if (ec != std::errc()) return std::isnan(static_cast<double>(value)) ? "nan" : "inf";
-  return std::string(buffer.data(), end);
-}
-
-// Writes one host variable, once more when the host fails the first time;
-// never raises, so a failed restore cannot hide the error that led to it.
-void SetVariableQuietly(const host::Document& document, std::string_view name,
-                        const host::Variant& value) noexcept {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    try {
-      document.SetVariable(name, value);
-      return;
-    } catch (...) {
-    }
-  }
-}
+std::string Fixed(long double value, int decimals) { return platform::FixedText(static_cast<double>(value), decimals); }
 
 // DIMASZ and DIMLDRBLK as they were, written back when the scope ends.
 class DimensionRestore {
@@ -45,8 +24,8 @@ class DimensionRestore {
   DimensionRestore(const host::Document& document, double arrow_size, std::string arrow_block)
       : document_(document), arrow_size_(arrow_size), arrow_block_(std::move(arrow_block)) {}
   ~DimensionRestore() {
-    SetVariableQuietly(document_, "DIMASZ", host::Variant(arrow_size_));
-    SetVariableQuietly(document_, "DIMLDRBLK", host::Variant(arrow_block_));
+    host::RestoreVariable(document_, "DIMASZ", host::Variant(arrow_size_));
+    host::RestoreVariable(document_, "DIMLDRBLK", host::Variant(arrow_block_));
   }
   DimensionRestore(const DimensionRestore&) = delete;
   DimensionRestore& operator=(const DimensionRestore&) = delete;

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::IsEmpty;
+using ::testing::Not;
 
 class DatabaseHelperTest : public testing::HostTest {
  protected:
@@ -98,12 +101,42 @@ TEST_F(DatabaseHelperTest, NewTempSelectionSetTakesTheNextFreeNumber) {
   EXPECT_EQ(made.Count(), 0);
 }
 
-TEST_F(DatabaseHelperTest, LastEntityIdIsTheNewestEntityOrZero) {
-  EXPECT_EQ(LastEntityId(document()), 0);
+// A host that stops answering keeps a variable from being written back and a
+// temporary set from being deleted; both are done once it answers again.
+TEST_F(DatabaseHelperTest, CleanUpTheHostFailsWaitsUntilItAnswers) {
+  db().SetVar("SNAPMODE", std::int16_t{0});
+  const Document doc = document();
+  {
+    ScopedTempSelectionSet set(doc);
+    host().faults().reject_until_ms = std::numeric_limits<std::int64_t>::max();
+    RestoreVariable(doc, "SNAPMODE", Variant(std::int16_t{1}));
+  }
+  host().faults().reject_until_ms = -1;
+  EXPECT_THAT(TempSets(), Not(IsEmpty()));
+  EXPECT_EQ(db().GetVar("SNAPMODE").ToInt32(), 0);
+  FinishPendingCleanUp(doc);
+  EXPECT_THAT(TempSets(), IsEmpty());
+  EXPECT_EQ(db().GetVar("SNAPMODE").ToInt32(), 1);
+  const std::int64_t calls = host().call_count();
+  FinishPendingCleanUp(doc);
+  EXPECT_EQ(host().call_count(), calls) << "nothing is left to do";
+}
+
+TEST_F(DatabaseHelperTest, LastEntityIsTheNewestEntityNoneOrUnknown) {
+  EXPECT_EQ(ReadLastEntity(document()), LastEntity::None());
   db().AddLine({0, 0, 0}, {1, 0, 0});
   const std::int64_t text = db().AddText("1", {0, 0, 0}, 2.5);
-  EXPECT_EQ(LastEntityId(document()), text);  // the full 64-bit id
+  EXPECT_EQ(ReadLastEntity(document()), LastEntity::Of(text));  // the full 64-bit id
   EXPECT_THAT(TempSets(), IsEmpty());
+  host().faults().fail_call = host().call_count() + 2;
+  const LastEntity failed = ReadLastEntity(document());
+  EXPECT_FALSE(failed.known());
+  EXPECT_EQ(failed.id(), std::nullopt);
+  // Nothing is new next to an unknown read, and an unknown read is never new.
+  EXPECT_FALSE(failed.NewerIs(LastEntity::Of(text)));
+  EXPECT_FALSE(LastEntity::None().NewerIs(failed));
+  EXPECT_TRUE(LastEntity::None().NewerIs(LastEntity::Of(text)));
+  EXPECT_FALSE(LastEntity::Of(text).NewerIs(LastEntity::Of(text)));
 }
 
 TEST_F(DatabaseHelperTest, ExplodeLastInsertOnlyForAReferenceToExactlyThatBlock) {
@@ -162,7 +195,7 @@ TEST_F(DatabaseHelperTest, HostErrorsPassOnOnlyFromTheCreatingHelpers) {
       {"AddNumberedBlock", true, [](const Document& d) { AddNumberedBlock(d, "Zavin_"); }},
       {"NewTempSelectionSet", true, [](const Document& d) { NewTempSelectionSet(d); }},
       {"DeleteBlock", false, [](const Document& d) { EXPECT_FALSE(DeleteBlock(d, "Zavin_1")); }},
-      {"LastEntityId", false, [](const Document& d) { EXPECT_EQ(LastEntityId(d), 0); }},
+      {"ReadLastEntity", false, [](const Document& d) { EXPECT_FALSE(ReadLastEntity(d).known()); }},
       {"ExplodeLastInsert", false,
        [](const Document& d) { EXPECT_FALSE(ExplodeLastInsert(d, "Zavin_1")); }},
   };
@@ -187,7 +220,7 @@ TEST_F(DatabaseHelperTest, SelectingHelpersLeaveNoTemporarySetWhereverTheHostFai
     const char* name;
     std::function<void(const Document&)> run;
   } helpers[] = {
-      {"LastEntityId", [](const Document& d) { LastEntityId(d); }},
+      {"ReadLastEntity", [](const Document& d) { ReadLastEntity(d); }},
       {"ExplodeLastInsert", [](const Document& d) { ExplodeLastInsert(d, "Zavin_1"); }},
   };
   const auto seed = [this] {

@@ -29,7 +29,7 @@ void SampleBody(const Document& doc, CommandContext& ctx) {
   ScopedTempSelectionSet set(doc);
   set->Select(kSelectCrossing, {p.x - 1, p.y - 1, 0}, {p.x + 1, p.y + 1, 0});
   if (set->Count() < 2) throw platform::HostError(platform::hr::kFail, "written entities not found");
-  if (LastEntityId(doc) != text.ObjectID())
+  if (ReadLastEntity(doc) != LastEntity::Of(text.ObjectID()))
     throw platform::HostError(platform::hr::kFail, "text is not the last entity");
   BringHostToFront(ctx.link());
 }
