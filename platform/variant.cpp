@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "platform/automation.h"
+#include "platform/number_text.h"
 
 namespace zavin::platform {
 
@@ -135,12 +136,7 @@ std::string Variant::ToText() const {
     case VarKind::Empty: return "";
     case VarKind::Text: return std::get<std::string>(value_);
     case VarKind::Bool: return std::get<bool>(value_) ? "True" : "False";
-    case VarKind::Double: {
-      char buf[64];
-      auto [p, ec] = std::to_chars(buf, buf + sizeof buf, std::get<double>(value_));
-      (void)ec;
-      return std::string(buf, p);
-    }
+    case VarKind::Double: return ShortestText(std::get<double>(value_));
     case VarKind::Int16:
     case VarKind::Int32:
     case VarKind::Int64: return std::to_string(ToInt64());

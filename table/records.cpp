@@ -1,25 +1,17 @@
 #include "table/records.h"
 
-#include <array>
 #include <charconv>
 #include <cstdint>
 
 #include "annotate/record.h"
 #include "host/database.h"
+#include "platform/number_text.h"
 
 namespace zavin::table {
 
 namespace {
 
-void AppendFixed8(std::string& out, double v) {
-  std::array<char, 400> buf{};
-  auto [ptr, ec] = std::to_chars(buf.data(), buf.data() + buf.size(), v, std::chars_format::fixed, 8);
-  if (ec != std::errc()) {
-    out += "nan";
-    return;
-  }
-  out.append(buf.data(), ptr);
-}
+void AppendFixed8(std::string& out, double v) { out += platform::FixedText(v, 8); }
 
 // TEXT entities only: group code 0, value "TEXT".
 host::SelectFilter TextFilter() {

@@ -20,6 +20,7 @@
 #include "app/batch.h"
 #include "cad/db/database.h"
 #include "cad/dxf/dxf_file.h"
+#include "tests/platform/comma_locale.h"
 
 namespace zavin::app {
 namespace {
@@ -277,6 +278,34 @@ TEST_F(ExamplesTest, EveryRunSavesWhatItAnnotated) {
       area += std::sqrt(std::max(0.0, p * (p - sd[0]) * (p - sd[1]) * (p - sd[2])));
     }
     EXPECT_NEAR(area, it->second.area, 1e-6 * it->second.area);
+  }
+}
+
+// The commands send and write numbers with '.' whatever the locale: every
+// run under a comma-decimal locale draws what it drew under "C".
+TEST_F(ExamplesTest, EveryRunDrawsTheSameUnderACommaDecimalLocale) {
+  std::vector<fs::path> outs;
+  {
+    tests::ScopedCommaLocale comma;
+    ASSERT_TRUE(comma.active());
+    for (const BatchRun& run : runs_) {
+      BatchOptions o;
+      o.drawing = run.drawing;
+      o.script = run.script;
+      o.out = dir_ / (run.script.stem().string() + ".comma.dxf");
+      std::ostringstream log;
+      EXPECT_NO_THROW(RunBatch(o, log)) << run.script;
+      outs.push_back(o.out);
+    }
+  }
+  ASSERT_EQ(outs.size(), runs_.size());
+  for (std::size_t i = 0; i < runs_.size(); ++i) {
+    SCOPED_TRACE(runs_[i].script.filename().string());
+    cad::Database plain, comma;
+    cad::LoadDxf(runs_[i].out, plain);
+    cad::LoadDxf(outs[i], comma);
+    ExpectSameDrawing(plain, comma);
+    EXPECT_EQ(Read(outs[i]), Read(runs_[i].out));
   }
 }
 

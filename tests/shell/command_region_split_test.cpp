@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -22,6 +23,7 @@
 #include "tests/cad/host_probe.h"
 #include "tests/host/fault_sweep.h"
 #include "tests/host/test_host.h"
+#include "tests/platform/comma_locale.h"
 
 namespace zavin::shell {
 namespace {
@@ -123,6 +125,40 @@ TEST_F(RegionSplitCommandTest, TriangleIsAnnotatedWithoutADiagonalByAutoAndOnePo
     EXPECT_THAT(boxes_->boxes(), IsEmpty());
     EXPECT_TRUE(state_.Created.CreatedObjectIds.empty());
   }
+}
+
+// The boundary point goes to the host with '.' under a comma-decimal locale
+// too, and 自動, 分割 and １点指示 draw what they draw under "C".
+TEST_F(RegionSplitCommandTest, CommaDecimalLocaleDrawsTheSame) {
+  const struct {
+    TButton* button;
+    const Outline* outline;
+    double x, y;
+  } runs[] = {{&form_.Button10, &kSquare, 3000.25, 6000.5},
+              {&form_.Button12, &kSquare, 3000.25, 6000.5},
+              {&form_.Button6, &kTriangle, 1000.125, 1000}};
+  for (const auto& r : runs) {
+    SCOPED_TRACE(r.button->Name());
+    std::vector<std::string> drawn[2], sent[2];
+    for (int comma = 0; comma < 2; ++comma) {
+      std::optional<tests::ScopedCommaLocale> locale;
+      if (comma) {
+        locale.emplace();
+        ASSERT_TRUE(locale->active());
+      }
+      Restart();
+      Lines(*r.outline);
+      Click(*r.button, r.x, r.y);
+      drawn[comma] = Texts();
+      for (const std::string& line : LinesOn("H_HEN")) drawn[comma].push_back(line);
+      sent[comma] = host().sent_commands();
+    }
+    EXPECT_THAT(boxes_->boxes(), IsEmpty());
+    EXPECT_FALSE(drawn[0].empty());
+    EXPECT_EQ(drawn[1], drawn[0]);
+    EXPECT_EQ(sent[1], sent[0]);
+  }
+  EXPECT_THAT(host().sent_commands(), ElementsAre("_-BOUNDARY A O P \r1000.1250,1000.0000\r\r"));
 }
 
 TEST_F(RegionSplitCommandTest, SquareGetsOneDiagonalAndASharedSideLabelledOnce) {
