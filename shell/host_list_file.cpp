@@ -1,5 +1,7 @@
 #include "shell/host_list_file.h"
 
+#include <system_error>
+
 #include "platform/file_io.h"
 
 namespace zavin::shell {
@@ -38,11 +40,13 @@ std::optional<HostListText> ReadHostList(const std::filesystem::path& file) {
   const std::optional<std::string> bytes = platform::ReadFileBytes(file);
   if (!bytes) return std::nullopt;
   platform::DecodedText text = platform::DecodeText(*bytes);
-  return HostListText{SplitLines(text.utf8), text.encoding};
+  return HostListText{SplitLines(text.utf8), text.encoding, text.lossless};
 }
 
 std::optional<platform::TextEncoding> WriteHostList(const std::filesystem::path& file, const std::vector<std::string>& lines,
-                                          platform::TextEncoding encoding) {
+                                          platform::TextEncoding encoding, bool back_up) {
+  std::error_code ec;
+  if (back_up && std::filesystem::exists(file, ec) && !platform::BackUpFile(file)) return std::nullopt;
   std::string text;
   for (const std::string& line : lines) {
     text += line;

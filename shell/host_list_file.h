@@ -38,14 +38,19 @@ std::vector<std::string> SplitLines(std::string_view text);
 struct HostListText {
   std::vector<std::string> lines;
   platform::TextEncoding encoding = platform::TextEncoding::SystemCodePage;
+  // False when the lines are not exactly what the file holds (see
+  // platform::DecodedText): writing them back would change the file.
+  bool exact = true;
 };
 
 // Nothing when the file does not exist or cannot be read.
 std::optional<HostListText> ReadHostList(const std::filesystem::path& file);
 
-// Writes the lines in their order, each ending with CR LF. Returns the
-// encoding written, nothing when the file could not be written.
+// Writes the lines in their order, each ending with CR LF. With `back_up`
+// the old file is first copied aside (platform::BackUpFile), and nothing is
+// written when that fails. Returns the encoding written, nothing when the
+// file could not be written.
 std::optional<platform::TextEncoding> WriteHostList(const std::filesystem::path& file, const std::vector<std::string>& lines,
-                                          platform::TextEncoding encoding);
+                                          platform::TextEncoding encoding, bool back_up = false);
 
 }  // namespace zavin::shell

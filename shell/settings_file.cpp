@@ -1,14 +1,14 @@
 #include "shell/settings_file.h"
 
-// UTF-8 in, UTF-8 out: no wide-character converter is needed.
-#define SI_NO_CONVERSION
-#include <SimpleIni.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <charconv>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <system_error>
+#include <vector>
 
 #include "geometry/land_area.h"
 #include "platform/file_io.h"
@@ -21,34 +21,154 @@ namespace {
 constexpr char kForm[] = "Form";
 constexpr char kMain[] = "QM_Zavin";
 
-void Configure(CSimpleIniA& ini) {
-  ini.SetUnicode(true);
-  ini.SetMultiKey(false);
-  // A value that begins with "<<<" is an ordinary value here, not the start
-  // of a multi-line block that would swallow the lines after it.
-  ini.SetMultiLine(false);
-  ini.SetSpaces(false);
-}
+// The settings file as lines, edited in place: a line the tool does not
+// change keeps its bytes (NUL bytes, other encodings, odd lines included).
+// The structure read is SimpleIni's: "[name]" opens a section (a line
+// without its "]" opens none), ';' and '#' start comments, "key = value"
+// with keys matched without regard to ASCII case and blanks trimmed; of
+// repeated keys the last counts. Only '[', ']', '=', ';', '#', blanks and
+// line ends are looked at, none of which is ever a trail byte of code page
+// 932 where it matters ('=' and ';' and '#' never are; '[' is never a lead).
+class IniLines {
+ public:
+  explicit IniLines(std::string_view text) {
+    for (std::size_t start = 0; start < text.size();) {
+      std::size_t end = text.find('\n', start);
+      end = end == std::string_view::npos ? text.size() : end + 1;
+      lines_.emplace_back(text.substr(start, end - start));
+      start = end;
+    }
+    std::size_t crlf = 0;
+    for (const std::string& l : lines_) crlf += l.ends_with("\r\n");
+    if (crlf * 2 > lines_.size()) eol_ = "\r\n";
+  }
+
+  // The value of the last `key` in every `section`.
+  std::optional<std::string> Get(std::string_view section, std::string_view key) const {
+    std::optional<std::string> value;
+    ForEachKey(section, key, [&](std::size_t i, std::size_t eq) { value = Value(lines_[i], eq); });
+    return value;
+  }
+
+  // Sets every `key` of `section` to `value` (a line whose value is already
+  // that is left alone); appends the key to the section's last block, or the
+  // section to the file, when it has none.
+  void Set(std::string_view section, std::string_view key, std::string_view value) {
+    bool found = false;
+    ForEachKey(section, key, [&](std::size_t i, std::size_t eq) {
+      found = true;
+      if (Value(lines_[i], eq) == value) return;
+      const std::string& line = lines_[i];
+      const std::string ending = line.ends_with("\r\n") ? "\r\n" : line.ends_with("\n") ? "\n" : "";
+      lines_[i] = line.substr(0, eq + 1) + std::string(value) + ending;
+    });
+    if (found) return;
+    std::string entry = std::string(key) + "=" + std::string(value) + eol_;
+    std::optional<std::size_t> end = SectionEnd(section);
+    if (!end) {
+      if (!lines_.empty() && !lines_.back().ends_with("\n")) lines_.back() += eol_;
+      if (!lines_.empty()) lines_.push_back(eol_);
+      lines_.push_back("[" + std::string(section) + "]" + eol_);
+      end = lines_.size();
+    } else if (*end > 0 && !lines_[*end - 1].ends_with("\n")) {
+      lines_[*end - 1] += eol_;
+    }
+    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(*end), std::move(entry));
+  }
+
+  std::string Text() const {
+    std::string out;
+    for (const std::string& l : lines_) out += l;
+    return out;
+  }
+
+ private:
+  static std::string_view Trim(std::string_view s) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    while (!s.empty() && blank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && blank(s.back())) s.remove_suffix(1);
+    return s;
+  }
+  static bool SameName(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+             return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+  }
+  // The section a header line opens, nothing for any other line.
+  static std::optional<std::string_view> Header(std::string_view line) {
+    line = Trim(line);
+    if (line.size() < 2 || line.front() != '[' || line.back() != ']') return std::nullopt;
+    return Trim(line.substr(1, line.size() - 2));
+  }
+  static std::string Value(std::string_view line, std::size_t eq) { return std::string(Trim(line.substr(eq + 1))); }
+
+  // Calls f(line index, offset of '=') for every line of `key` in `section`.
+  template <typename F>
+  void ForEachKey(std::string_view section, std::string_view key, F f) const {
+    bool inside = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      const std::string_view line = lines_[i];
+      if (const auto name = Header(line)) {
+        inside = SameName(*name, section);
+        continue;
+      }
+      if (!inside) continue;
+      const std::string_view t = Trim(line);
+      if (t.empty() || t.front() == ';' || t.front() == '#') continue;
+      const std::size_t eq = line.find('=');
+      if (eq == std::string_view::npos || !SameName(Trim(line.substr(0, eq)), key)) continue;
+      f(i, eq);
+    }
+  }
+  // Where a key is appended: after the last key or comment line of the
+  // section's last block; nothing when the file has no such section.
+  std::optional<std::size_t> SectionEnd(std::string_view section) const {
+    std::optional<std::size_t> end;
+    bool inside = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+      if (const auto name = Header(lines_[i])) {
+        inside = SameName(*name, section);
+        if (inside) end = i + 1;
+        continue;
+      }
+      const std::string_view t = Trim(lines_[i]);
+      if (inside && !t.empty() && (t.front() == ';' || t.front() == '#' || t.find('=') != std::string_view::npos))
+        end = i + 1;
+    }
+    return end;
+  }
+
+  std::vector<std::string> lines_;
+  std::string eol_ = "\n";
+};
 
 class Reader {
  public:
-  explicit Reader(const CSimpleIniA& ini) : ini_(ini) {}
+  explicit Reader(const IniLines& ini) : ini_(ini) {}
 
   std::string String(const char* section, const char* key, const std::string& def) const {
-    const char* v = ini_.GetValue(section, key, nullptr);
-    return v ? std::string(v) : def;
+    return ini_.Get(section, key).value_or(def);
   }
   int Int(const char* section, const char* key, int def) const {
-    const char* v = ini_.GetValue(section, key, nullptr);
+    const std::optional<std::string> v = ini_.Get(section, key);
     if (!v) return def;
-    return ParseSettingsInt(v).value_or(def);
+    return ParseSettingsInt(*v).value_or(def);
   }
   bool Bool(const char* section, const char* key, bool def) const { return Int(section, key, def ? 1 : 0) != 0; }
-  bool Has(const char* section, const char* key) const { return ini_.GetValue(section, key, nullptr) != nullptr; }
+  bool Has(const char* section, const char* key) const { return ini_.Get(section, key).has_value(); }
 
  private:
-  const CSimpleIniA& ini_;
+  const IniLines& ini_;
 };
+
+// A value as one line: line breaks would split it, and the blanks around it
+// would not read back.
+std::string OneLineValue(std::string_view value) {
+  std::string out;
+  for (char c : value)
+    if (c != '\r' && c != '\n') out += c;
+  return out;
+}
 
 void CheckRounding(int stored, TRadioButton& truncate, TRadioButton& half_up, TRadioButton& up) {
   TRadioButton& target = stored == 1 ? half_up : stored == 2 ? up : truncate;
@@ -109,9 +229,7 @@ std::optional<int> ParseSettingsInt(std::string_view text) {
 void LoadSettings(TForm1& f, const std::filesystem::path& file, const ScreenGeometry& screens) {
   const std::optional<std::string> bytes = platform::ReadFileBytes(file);
   if (!bytes) return;
-  CSimpleIniA ini;
-  Configure(ini);
-  if (ini.LoadData(platform::DecodeText(*bytes).utf8) < 0) return;
+  const IniLines ini(platform::DecodeText(*bytes).utf8);
   const Reader r(ini);
 
   LoadPosition(f, r, screens);
@@ -166,16 +284,42 @@ void LoadSettings(TForm1& f, const std::filesystem::path& file, const ScreenGeom
 }
 
 bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
-  CSimpleIniA ini;
-  Configure(ini);
-  bool bom = false;
-  if (const std::optional<std::string> bytes = platform::ReadFileBytes(file)) {
-    platform::DecodedText text = platform::DecodeText(*bytes);
-    bom = text.encoding == platform::TextEncoding::Utf8Bom;
-    if (ini.LoadData(text.utf8) < 0) ini.Reset();
+  // The file's own bytes are edited: its encoding and mark stay, and so does
+  // every line the tool does not change.
+  std::string bytes;
+  std::error_code ec;
+  if (std::filesystem::exists(file, ec)) {
+    std::optional<std::string> read = platform::ReadFileBytes(file);
+    if (!read) return false;  // a file that cannot be read is not replaced
+    bytes = std::move(*read);
   }
+  const platform::DecodedText decoded = platform::DecodeText(bytes);
+  std::string_view mark;
+  std::string_view body = bytes;
+  const bool utf16 = decoded.encoding == platform::TextEncoding::Utf16LE ||
+                     decoded.encoding == platform::TextEncoding::Utf16BE;
+  std::string utf16_text;
+  if (utf16) {
+    // Lines of UTF-16 come back as they were only when all of it decoded.
+    if (!decoded.lossless) return false;
+    utf16_text = decoded.utf8;
+    body = utf16_text;
+  } else if (decoded.encoding == platform::TextEncoding::Utf8Bom) {
+    mark = std::string_view(bytes).substr(0, 3);
+    body.remove_prefix(3);
+  }
+  const bool code_page = decoded.encoding == platform::TextEncoding::SystemCodePage;
+  IniLines ini(body);
+
   auto str = [&](const char* section, const char* key, const std::string& v) {
-    ini.SetValue(section, key, v.c_str());
+    std::string value = OneLineValue(v);
+    // In a code page file a value goes in the code page when it can; else
+    // in UTF-8, which the file's reader takes line by line.
+    std::string encoded;
+    if (code_page && platform::Utf8ToCodePage(value, platform::kSystemCodePage, encoded) &&
+        (encoded == value || !platform::IsValidUtf8(encoded)))
+      value = std::move(encoded);
+    ini.Set(section, key, value);
   };
   auto num = [&](const char* section, const char* key, int v) { str(section, key, std::to_string(v)); };
   auto flag = [&](const char* key, bool v) { num(kMain, key, v ? 1 : 0); };
@@ -221,7 +365,11 @@ bool SaveSettings(const TForm1& f, const std::filesystem::path& file) {
   str(kMain, "Haba4", f.Edit28.Text());
 
   std::string out;
-  if (ini.Save(out, bom) < 0) return false;
+  if (utf16)
+    platform::EncodeText(ini.Text(), decoded.encoding, out);
+  else
+    out = std::string(mark) + ini.Text();
+  if (out == bytes) return true;
   return platform::ReplaceFileBytes(file, out);
 }
 

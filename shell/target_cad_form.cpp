@@ -36,6 +36,7 @@ void TTargetCADForm::FormShow() {
   std::optional<HostListText> file = ReadHostList(list_file_);
   if (!file) return;
   encoding_ = file->encoding;
+  back_up_ = !file->exact;
   ListBox1.SetItems(std::move(file->lines));
 
   const std::string& prog_id = main_.Link.HostProgId;
@@ -118,7 +119,11 @@ void TTargetCADForm::Close(ModalResult r) {
 
 void TTargetCADForm::WriteList() {
   // A failed write keeps the list shown; the next change tries again.
-  if (std::optional<platform::TextEncoding> used = WriteHostList(list_file_, ListBox1.Items(), encoding_)) encoding_ = *used;
+  // A file that was not read exactly is copied aside before its first rewrite.
+  if (std::optional<platform::TextEncoding> used = WriteHostList(list_file_, ListBox1.Items(), encoding_, back_up_)) {
+    encoding_ = *used;
+    back_up_ = false;
+  }
 }
 
 }  // namespace zavin::shell

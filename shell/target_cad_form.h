@@ -77,6 +77,7 @@ class TTargetCADForm {
   TForm1& main_;
   std::filesystem::path list_file_;
   platform::TextEncoding encoding_ = platform::TextEncoding::SystemCodePage;
+  bool back_up_ = false;
   ModalResult result_ = ModalResult::None;
 };
 

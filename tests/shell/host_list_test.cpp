@@ -14,6 +14,8 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+using namespace std::string_literals;
 
 std::string Encoded(std::string_view utf8, platform::TextEncoding e) {
   std::string bytes;
@@ -122,6 +124,36 @@ TEST_F(DialogFixture, MissingFileKeepsListAndEditsAndFirstAddCreatesIt) {
   const std::string bytes = ReadBytes(file_);
   EXPECT_EQ(platform::DecodeText(bytes).encoding, platform::TextEncoding::SystemCodePage);  // no mark
   EXPECT_EQ(platform::DecodeText(bytes).utf8, "図研\tZuken.Application\r\n図研\tZuken.Application\r\n");
+}
+
+// A UTF-8 list with a line another program wrote in code page 932, and a
+// NUL byte: every entry is shown as it reads, the file is copied aside
+// before the first rewrite, and a symbolic link and the mode stay.
+TEST_F(DialogFixture, ListThatIsNotReadExactlyIsBackedUpBeforeItIsRewritten) {
+  std::string sjis;
+  ASSERT_TRUE(platform::Utf8ToCodePage("他社\tOther.Application\r\n", platform::kSystemCodePage, sjis));
+  const std::string nul = "Nul\0\tX.Application"s;
+  const std::string original = "自社\tOwn.Application\r\n" + sjis + nul + "\r\n";
+  const std::filesystem::path real = dir_ / "real.txt";
+  WriteBytes(real, original);
+  std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  std::filesystem::create_symlink("real.txt", file_);
+  dialog_.FormShow();
+  EXPECT_THAT(dialog_.ListBox1.Items(), UnorderedElementsAre("自社\tOwn.Application", "他社\tOther.Application", nul));
+  Type("新", "New.Application");
+  dialog_.SpeedButton1.Click();
+  dialog_.SpeedButton1.Click();  // a second write makes no second copy
+  EXPECT_EQ(ReadBytes(dir_ / (std::string(kHostListFileName) + ".bak")), original);
+  EXPECT_FALSE(std::filesystem::exists(dir_ / (std::string(kHostListFileName) + ".1.bak")));
+  EXPECT_TRUE(std::filesystem::is_symlink(file_));
+  EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+  const platform::DecodedText written = platform::DecodeText(ReadBytes(real));
+  EXPECT_TRUE(written.lossless);
+  EXPECT_THAT(SplitLines(written.utf8), UnorderedElementsAre("自社\tOwn.Application", "他社\tOther.Application", nul,
+                                                             "新\tNew.Application", "新\tNew.Application"));
 }
 
 TEST_F(DialogFixture, AddWithEmptyNameAndDuplicates) {

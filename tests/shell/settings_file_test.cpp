@@ -18,6 +18,7 @@ using testing::TempDir;
 using testing::WriteBytes;
 using ::testing::HasSubstr;
 using ::testing::Not;
+using namespace std::string_literals;
 
 constexpr ScreenRect kScreen{0, 0, 1920, 1080};
 // (1920 - 185) div 2 and (1080 - 266) div 2.
@@ -226,20 +227,85 @@ TEST_F(SettingsFixture, TypedValuesSurviveARoundTrip) {
   EXPECT_EQ(f->Edit16.Text(), "1");  // not stored
 }
 
-TEST_F(SettingsFixture, LegacyCodePageFileIsConvertedAndSavedAsUtf8) {
+TEST_F(SettingsFixture, CodePageFileStaysInTheCodePage) {
   std::string legacy;
-  ASSERT_TRUE(platform::Utf8ToCodePage("[QM_Zavin]\nM_Layer=文字\ncadName=ＺＷ（日本）\n", platform::kSystemCodePage, legacy));
+  ASSERT_TRUE(platform::Utf8ToCodePage("[Other]\nName=他\n[QM_Zavin]\nM_Layer=文字\ncadName=ＺＷ（日本）\n",
+                                       platform::kSystemCodePage, legacy));
   ASSERT_FALSE(platform::IsValidUtf8(legacy));
   {
     auto f = StartWith(legacy);
     EXPECT_EQ(f->Edit12.Text(), "文字");
     EXPECT_EQ(f->Settings.HostName, "ＺＷ（日本）");
+    f->Edit15.SetText("辺");
+    f->Edit19.SetText("\xF0\x9F\x98\x80");  // no code page 932 character
     f->FormDestroy();
   }
   const std::string saved = ReadBytes(ini_);
-  EXPECT_TRUE(platform::IsValidUtf8(saved));
-  EXPECT_THAT(saved, HasSubstr("M_Layer=文字\n"));
-  EXPECT_THAT(saved, HasSubstr("cadName=ＺＷ（日本）\n"));
+  EXPECT_EQ(saved.rfind(legacy, 0), 0u) << "the lines the tool did not change keep their bytes";
+  std::string side;
+  ASSERT_TRUE(platform::Utf8ToCodePage("H_Layer=辺\n", platform::kSystemCodePage, side));
+  EXPECT_THAT(saved, HasSubstr(side));
+  auto f = Start();
+  EXPECT_EQ(f->Edit15.Text(), "辺");
+  EXPECT_EQ(f->Edit19.Text(), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(f->Settings.HostName, "ＺＷ（日本）");
+}
+
+// What once made the file decay at every exit: each case is saved three
+// times, with one value changed, and must keep every other line's bytes.
+TEST_F(SettingsFixture, FilesDoNotDecay) {
+  std::string sjis_line;
+  ASSERT_TRUE(platform::Utf8ToCodePage("Name=他社\n", platform::kSystemCodePage, sjis_line));
+  const struct {
+    const char* name;
+    std::string before, after;  // the file around the tool's section
+  } cases[] = {
+      {"a NUL byte", "[Other]\nA=1\0B=2\nC=3\n"s, "[Last]\nZ=9\n"},
+      {"a code page line in a UTF-8 file", "[Other]\n" + sjis_line + "Own=自社\n", ""},
+      {"a header without its ]", "[Other\nA=1\n", "[Broken\n"},
+      {"CR LF lines and a comment", "; note\r\n[Other]\r\nA = 1\r\n", "[Last]\r\nB=2\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string original = c.before + "[QM_Zavin]\nM_Layer=文字\n" + c.after;
+    WriteBytes(ini_, original);
+    std::string first;
+    for (int exit = 0; exit < 3; ++exit) {
+      auto f = Start();
+      EXPECT_EQ(f->Edit12.Text(), "文字");
+      f->FormDestroy();
+      if (exit == 0) first = ReadBytes(ini_);
+      EXPECT_EQ(ReadBytes(ini_), first) << "exit " << exit;
+    }
+    EXPECT_EQ(first.rfind(c.before + "[QM_Zavin]\nM_Layer=文字\n", 0), 0u);
+    EXPECT_NE(first.find(c.after), std::string::npos);
+  }
+}
+
+TEST_F(SettingsFixture, LinkAndModeAreKept) {
+  const std::filesystem::path real = dir_ / "real.ini";
+  WriteBytes(real, "[QM_Zavin]\nM_Layer=L\n");
+  std::filesystem::permissions(real, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                                         std::filesystem::perms::group_read);
+  std::filesystem::create_symlink("real.ini", ini_);
+  {
+    auto f = Start();
+    f->Edit12.SetText("M");
+    f->FormDestroy();
+  }
+  EXPECT_TRUE(std::filesystem::is_symlink(ini_));
+  EXPECT_THAT(ReadBytes(real), HasSubstr("M_Layer=M\n"));
+  EXPECT_EQ(std::filesystem::status(real).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+}
+
+TEST_F(SettingsFixture, FileThatCannotBeReadExactlyIsLeftAsItIs) {
+  // UTF-16 with a lone surrogate: writing it back would change it.
+  const std::string broken = "\xFF\xFE[\0Q\0M\0_\0Z\0a\0v\0i\0n\0]\0\n\0\x00\xD8\n\0"s;
+  auto f = StartWith(broken);
+  EXPECT_FALSE(SaveSettings(*f, ini_));
+  EXPECT_EQ(ReadBytes(ini_), broken);
 }
 
 TEST_F(SettingsFixture, Utf8MarkIsKept) {
@@ -259,7 +325,8 @@ TEST_F(SettingsFixture, MissingFileLoadsNothingAndIsCreatedAtExit) {
   EXPECT_FALSE(std::filesystem::exists(ini_));
   f->FormDestroy();
   EXPECT_TRUE(std::filesystem::exists(ini_));
-  EXPECT_FALSE(std::filesystem::exists(dir_ / "zavin.ini.tmp"));
+  for (const auto& entry : std::filesystem::directory_iterator(dir_.path()))
+    EXPECT_EQ(entry.path().filename(), "zavin.ini") << "no temporary file is left";
 }
 
 TEST_F(SettingsFixture, UnwritableFileIsReportedAndLeftAlone) {
