@@ -6,6 +6,7 @@
 #include <fstream>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -13,6 +14,7 @@
 #include "cad/dxf/dxf_file.h"
 #include "cad/embedded_host.h"
 #include "platform/clock.h"
+#include "platform/file_io.h"
 #include "platform/message_box.h"
 #include "shell/command_support.h"
 #include "shell/controls.h"
@@ -185,8 +187,7 @@ class Runner {
     }
 
     program.Shutdown();
-    cad::SaveDxf(host->database(), options_.out,
-                 {options_.drawing.value_or(fs::path()), false});
+    SaveDrawing(host->database());
     out_ << "saved: " << options_.out.string() << '\n';
     if (options_.render) WritePicture(host->database(), *options_.render);
   }
@@ -347,9 +348,40 @@ class Runner {
     }
   }
 
+  // Through a temporary file of a name no other file has, renamed over the
+  // output only once it is complete.
+  void SaveDrawing(const cad::Database& db) const {
+    const std::optional<fs::path> temp = platform::CreateSiblingTempFile(options_.out);
+    if (!temp) throw BatchError(options_.out.string() + ": cannot write beside it");
+    try {
+      cad::SaveDxf(db, *temp, {options_.drawing.value_or(fs::path()), false});
+    } catch (...) {
+      std::error_code ignored;
+      fs::remove(*temp, ignored);
+      throw;
+    }
+    if (!platform::RenameOver(*temp, options_.out)) throw BatchError(options_.out.string() + ": cannot write the file");
+  }
+
   const BatchOptions& options_;
   std::ostream& out_;
 };
+
+// No output may replace an input, nor the picture the drawing.
+void CheckOutputs(const BatchOptions& o) {
+  const auto refuse_inputs = [&o](const std::string& flag, const fs::path& output) {
+    const std::pair<const char*, std::optional<fs::path>> inputs[] = {
+        {"--script", o.script}, {"--drawing", o.drawing}, {"--settings", o.settings}};
+    for (const auto& [input, path] : inputs)
+      if (path && platform::SameFile(output, *path))
+        throw BatchError(flag + " must name another file than " + input);
+  };
+  refuse_inputs("--out", o.out);
+  if (o.render) {
+    refuse_inputs("--render", *o.render);
+    if (platform::SameFile(*o.render, o.out)) throw BatchError("--render must name another file than --out");
+  }
+}
 
 }  // namespace
 
@@ -371,20 +403,16 @@ BatchOptions ParseBatchArgs(const std::vector<std::string>& args) {
     else throw BatchError("unknown argument \"" + a + "\"");
   }
   if (!have_script || !have_out) throw BatchError("--script and --out are required");
-  // The picture must never replace the saved or the opened drawing.
-  if (o.render) {
-    auto same = [](const fs::path& a, const fs::path& b) {
-      std::error_code ec;
-      return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec) && !ec;
-    };
-    if (o.render->empty()) throw BatchError("--render needs a file name");
-    if (same(*o.render, o.out) || (o.drawing && same(*o.render, *o.drawing)))
-      throw BatchError("--render must name another file than the drawings");
-  }
+  if (o.out.empty()) throw BatchError("--out needs a file name");
+  if (o.render && o.render->empty()) throw BatchError("--render needs a file name");
+  CheckOutputs(o);
   return o;
 }
 
-void RunBatch(const BatchOptions& options, std::ostream& out) { Runner(options, out).Run(); }
+void RunBatch(const BatchOptions& options, std::ostream& out) {
+  CheckOutputs(options);
+  Runner(options, out).Run();
+}
 
 int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
               DrawingRenderer renderer) {

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -197,8 +198,52 @@ TEST_F(BatchTest, SettingsAreLoadedNeverWrittenAndTheOpenedDrawingIsKept) {
   o.host_progid = "ZWCAD.Application";
   o.out = *o.drawing;
   const std::string original = Read(*o.drawing);
-  EXPECT_THROW(RunBatch(o, out), cad::DxfError);
+  EXPECT_THROW(RunBatch(o, out), BatchError);
   EXPECT_EQ(Read(*o.drawing), original);
+}
+
+// An output named like an input is refused before anything runs; the
+// drawing is written under a name no other file has, so a file beside the
+// output named like a writer's temporary survives.
+TEST_F(BatchTest, OutputsNeverReplaceInputsOrFilesBesideThem) {
+  const fs::path script = Write("s.zvs", "click Button10\npoint 4000,4000\n");
+  const fs::path ini = Write("zavin.ini", "[QM_Zavin]\nM_Layer=L\n");
+  const fs::path drawing = examples_ / "l_shaped_lot.dxf";
+  const std::string kept_script = Read(script), kept_ini = Read(ini);
+  const struct {
+    std::vector<std::string> args;
+    const char* says;
+  } cases[] = {
+      {{"--out", script.string()}, "--out must name another file than --script"},
+      {{"--out", ini.string()}, "--out must name another file than --settings"},
+      {{"--out", (dir_ / "." / "zavin.ini").string()}, "--out must name another file than --settings"},
+      {{"--out", drawing.string()}, "--out must name another file than --drawing"},
+      {{"--out", (dir_ / "o.dxf").string(), "--render", script.string()}, "--render must name another file than --script"},
+      {{"--out", (dir_ / "o.dxf").string(), "--render", (dir_ / "o.dxf").string()}, "--render must name another file than --out"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.says);
+    std::vector<std::string> args = {"--drawing", drawing.string(), "--script", script.string(), "--settings", ini.string()};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    std::ostringstream out, err;
+    EXPECT_EQ(BatchMain(args, out, err, [](const cad::Database&, const fs::path&) {}), 2);
+    EXPECT_THAT(err.str(), HasSubstr(c.says));
+  }
+  EXPECT_EQ(Read(script), kept_script);
+  EXPECT_EQ(Read(ini), kept_ini);
+
+  const fs::path part = Write("out.dxf.part", "the user's own file");
+  BatchOptions o = Options(script);
+  std::ostringstream out;
+  RunBatch(o, out);
+  EXPECT_EQ(Read(part), "the user's own file");
+  cad::Database db;
+  cad::LoadDxf(o.out, db);
+  EXPECT_EQ(Records(db).size(), 4u);
+  std::vector<std::string> left;
+  for (const auto& e : fs::directory_iterator(dir_)) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_THAT(left, ::testing::ElementsAre("out.dxf", "out.dxf.part", "s.zvs", "zavin.ini"));
 }
 
 }  // namespace
