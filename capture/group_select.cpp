@@ -115,8 +115,11 @@ void AnnotateTriangleGroup(const host::CommandContext& context, const GroupSelec
     host::BringHostToFront(context.link());
     return;
   }
+  // Overlapping pieces of one side are that side, and a triangle found twice
+  // (over a repeated side) is numbered once.
+  segments = MergeOverlappingSegments(segments);
   const std::vector<TAcadTriangle> triangles =
-      segments.size() > 2 ? FindSegmentTriangles(segments) : std::vector<TAcadTriangle>{};
+      segments.size() > 2 ? DistinctTriangles(FindSegmentTriangles(segments)) : std::vector<TAcadTriangle>{};
   if (triangles.empty()) return;
 
   // Nothing this command writes takes part in a base-line construction.

@@ -169,4 +169,129 @@ std::vector<TAcadTriangle> FindSegmentTriangles(std::span<const TAcadLine> s) {
   return found;
 }
 
+namespace {
+
+long double Cross(const TAcadPoint& o, const TAcadPoint& a, const TAcadPoint& b) {
+  return (a.x - o.x) * (b.y - o.y) - (a.y - o.y) * (b.x - o.x);
+}
+
+// Distance of p from the unbounded line through a-b (a != b).
+long double LineDistance(const TAcadPoint& p, const TAcadPoint& a, const TAcadPoint& b) {
+  return std::fabs(Cross(a, b, p)) / geometry::Distance2D(a, b);
+}
+
+bool FiniteLine(const TAcadLine& l) { return Finite(l.st) && Finite(l.ed); }
+
+// Whether a and b lie on one line and share more than the tolerance of their
+// length. Both must be longer than the tolerance.
+bool OverlapCollinear(const TAcadLine& a, const TAcadLine& b) {
+  if (LineDistance(b.st, a.st, a.ed) >= kSegmentJoinTolerance ||
+      LineDistance(b.ed, a.st, a.ed) >= kSegmentJoinTolerance ||
+      LineDistance(a.st, b.st, b.ed) >= kSegmentJoinTolerance ||
+      LineDistance(a.ed, b.st, b.ed) >= kSegmentJoinTolerance)
+    return false;
+  // Positions along a's direction.
+  const long double len = geometry::Distance2D(a.st, a.ed);
+  const long double ux = (a.ed.x - a.st.x) / len, uy = (a.ed.y - a.st.y) / len;
+  const auto along = [&](const TAcadPoint& p) { return (p.x - a.st.x) * ux + (p.y - a.st.y) * uy; };
+  const long double b0 = std::min(along(b.st), along(b.ed)), b1 = std::max(along(b.st), along(b.ed));
+  return std::min(len, b1) - std::max(0.0L, b0) > kSegmentJoinTolerance;
+}
+
+std::size_t Root(std::vector<std::size_t>& parent, std::size_t i) {
+  while (parent[i] != i) i = parent[i] = parent[parent[i]];
+  return i;
+}
+
+}  // namespace
+
+std::vector<TAcadLine> MergeOverlappingSegments(std::span<const TAcadLine> s) {
+  const std::size_t n = s.size();
+  std::vector<std::size_t> parent(n);
+  for (std::size_t i = 0; i < n; ++i) parent[i] = i;
+  const auto mergeable = [&](std::size_t i) {
+    return FiniteLine(s[i]) && geometry::Distance2D(s[i].st, s[i].ed) > kSegmentJoinTolerance;
+  };
+  // Candidates by bounding box: sorted by the least x, a pair can overlap only
+  // while the second starts before the first ends.
+  std::vector<std::size_t> order;
+  for (std::size_t i = 0; i < n; ++i)
+    if (mergeable(i)) order.push_back(i);
+  const auto min_x = [&](std::size_t i) { return std::min(s[i].st.x, s[i].ed.x); };
+  const auto max_x = [&](std::size_t i) { return std::max(s[i].st.x, s[i].ed.x); };
+  std::sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) { return min_x(l) < min_x(r); });
+  for (std::size_t a = 0; a < order.size(); ++a) {
+    const std::size_t i = order[a];
+    const long double lo_y = std::min(s[i].st.y, s[i].ed.y) - kSegmentJoinTolerance;
+    const long double hi_y = std::max(s[i].st.y, s[i].ed.y) + kSegmentJoinTolerance;
+    for (std::size_t b = a + 1; b < order.size() && min_x(order[b]) <= max_x(i) + kSegmentJoinTolerance; ++b) {
+      const std::size_t j = order[b];
+      if (std::max(s[j].st.y, s[j].ed.y) < lo_y || std::min(s[j].st.y, s[j].ed.y) > hi_y) continue;
+      if (Root(parent, i) != Root(parent, j) && OverlapCollinear(s[i], s[j])) parent[Root(parent, j)] = Root(parent, i);
+    }
+  }
+
+  // Each set becomes the segment between its two farthest ends along the
+  // direction of its first member, in that member's place.
+  std::vector<std::vector<std::size_t>> members(n);
+  for (std::size_t i = 0; i < n; ++i) members[Root(parent, i)].push_back(i);
+  std::vector<TAcadLine> out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::size_t root = Root(parent, i);
+    if (members[root].front() != i) continue;
+    if (members[root].size() == 1) {
+      out.push_back(s[i]);
+      continue;
+    }
+    const TAcadLine& first = s[i];
+    const long double ux = first.ed.x - first.st.x, uy = first.ed.y - first.st.y;
+    const auto along = [&](const TAcadPoint& p) { return (p.x - first.st.x) * ux + (p.y - first.st.y) * uy; };
+    TAcadPoint lo = first.st, hi = first.ed;
+    for (std::size_t k : members[root])
+      for (const TAcadPoint& p : {s[k].st, s[k].ed}) {
+        if (along(p) < along(lo)) lo = p;
+        if (along(p) > along(hi)) hi = p;
+      }
+    out.push_back({lo, hi});
+  }
+  return out;
+}
+
+std::vector<TAcadTriangle> DistinctTriangles(std::span<const TAcadTriangle> triangles) {
+  const auto same = [](const TAcadPoint& a, const TAcadPoint& b) {
+    return geometry::SamePoint(a, b, kSegmentJoinTolerance);
+  };
+  const auto has = [&](const TAcadTriangle& t, const TAcadPoint& p) {
+    return same(t.p1, p) || same(t.p2, p) || same(t.p3, p);
+  };
+  const auto repeats = [&](const TAcadTriangle& t, const TAcadTriangle& u) {
+    return has(u, t.p1) && has(u, t.p2) && has(u, t.p3) && has(t, u.p1) && has(t, u.p2) && has(t, u.p3);
+  };
+  // Triangles with the same corners have their least x within the tolerance:
+  // only neighbours in that order are compared.
+  const std::size_t n = triangles.size();
+  std::vector<long double> key(n);
+  std::vector<std::size_t> order(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const TAcadTriangle& t = triangles[i];
+    key[i] = std::min({t.p1.x, t.p2.x, t.p3.x});
+    order[i] = i;
+  }
+  std::sort(order.begin(), order.end(), [&](std::size_t l, std::size_t r) {
+    return key[l] != key[r] ? key[l] < key[r] : l < r;
+  });
+  std::vector<bool> repeated(n, false);
+  for (std::size_t a = 0; a < n; ++a)
+    for (std::size_t b = a + 1; b < n && key[order[b]] - key[order[a]] < kSegmentJoinTolerance; ++b) {
+      const std::size_t i = order[a], j = order[b];
+      if (repeats(triangles[i], triangles[j])) repeated[std::max(i, j)] = true;
+    }
+  std::vector<TAcadTriangle> out;
+  out.reserve(n);
+  for (std::size_t i = 0; i < n; ++i)
+    if (!repeated[i]) out.push_back(triangles[i]);
+  return out;
+}
+
 }  // namespace zavin::capture

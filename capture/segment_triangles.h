@@ -26,4 +26,17 @@ inline constexpr double kSegmentJoinTolerance = 0.001;
 // segments whose ends share a neighbourhood, through a grid of end points.
 std::vector<geometry::TAcadTriangle> FindSegmentTriangles(std::span<const geometry::TAcadLine> segments);
 
+// The segments with each set of overlapping collinear ones replaced by one
+// segment between the set's two outermost ends, in the place of the set's
+// first: a side drawn twice or in overlapping pieces is one side. Two
+// segments overlap when every end of each lies closer than the join
+// tolerance to the other's line and they share more than the tolerance of
+// their length; segments that only meet end to end stay apart, as do those
+// shorter than the tolerance and those with a non-finite end.
+std::vector<geometry::TAcadLine> MergeOverlappingSegments(std::span<const geometry::TAcadLine> segments);
+
+// The triangles without those whose corners (in any order, SamePoint with the
+// join tolerance) repeat an earlier one's: a triangle found twice is one.
+std::vector<geometry::TAcadTriangle> DistinctTriangles(std::span<const geometry::TAcadTriangle> triangles);
+
 }  // namespace zavin::capture

@@ -168,6 +168,24 @@ TEST_F(GroupSelectCommandTest, OverlappingAndInnerTrianglesAreAllNumbered) {
   }
 }
 
+// A lot drawn with repeated lines and a side in overlapping pieces: each
+// triangle is numbered once, with its true sides.
+TEST_F(GroupSelectCommandTest, RepeatedAndOverlappingLinesCountEachTriangleOnce) {
+  const std::vector<Seg> once = {{0, 0, 10000, 0}, {10000, 0, 10000, 10000}, {10000, 10000, 0, 10000},
+                                 {0, 10000, 0, 0}, {0, 0, 10000, 10000}};
+  std::vector<Seg> drawn = once;
+  drawn.insert(drawn.end(), once.begin(), once.end());           // every line twice
+  drawn.push_back({10000, 10000, 0, 0});                         // the diagonal reversed
+  drawn.push_back({0, 0, 6000, 0});                              // the bottom in two
+  drawn.push_back({4000, 0, 10000, 0});                          //   overlapping pieces
+  form_.UpDown4.SetPosition(1);
+  Run(Lines(drawn));
+  EXPECT_THAT(Circles(), ElementsAre(kLowerRight, kUpperLeft));
+  EXPECT_THAT(Texts(), ElementsAre("10.00 H_TEXT", "14.14 H_TEXT", "10.00 H_TEXT", "1 H_TEXT", "10.00 H_TEXT",
+                                   "10.00 H_TEXT", "2 H_TEXT"));
+  EXPECT_EQ(form_.UpDown4.Position(), 3);
+}
+
 TEST_F(GroupSelectCommandTest, BaseHeightMethodLabelsTheSharedBaseOnceAndDrawsHeightLines) {
   form_.RadioGroup1.SetItemIndex(1);
   form_.UpDown4.SetPosition(3);

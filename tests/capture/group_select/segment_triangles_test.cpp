@@ -1,4 +1,5 @@
-// FindSegmentTriangles against the literal triple loop.
+// FindSegmentTriangles against the literal triple loop; the merging of
+// overlapping sides and of repeated triangles around it.
 
 #include "capture/segment_triangles.h"
 
@@ -109,6 +110,50 @@ TEST(FindSegmentTriangles, FarAndNonFiniteEndsMatchTheLoop) {
   const std::vector<TAcadTriangle> expected = reference::ReferenceFindSegmentTriangles(s);
   EXPECT_FALSE(expected.empty());
   EXPECT_TRUE(Identical(FindSegmentTriangles(s), expected));
+}
+
+std::vector<std::string> Str(const std::vector<TAcadLine>& ls) {
+  std::vector<std::string> out;
+  for (const TAcadLine& l : ls) out.push_back(Str(l.st) + Str(l.ed));
+  return out;
+}
+
+TEST(MergeOverlappingSegments, OverlappingCollinearPiecesBecomeOneSide) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  struct Case {
+    const char* name;
+    std::vector<TAcadLine> segments;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"a line twice, once reversed", {L(0, 0, 10, 0), L(5, 5, 6, 6), L(10, 0, 0, 0)},
+       {"(0,0)(10,0)", "(5,5)(6,6)"}},
+      {"overlapping pieces", {L(0, 0, 6, 0), L(4, 0, 10, 0)}, {"(0,0)(10,0)"}},
+      {"a chain of overlaps, slanted", {L(0, 0, 4, 4), L(3, 3, 7, 7), L(8, 8, 6, 6)}, {"(0,0)(8,8)"}},
+      {"a piece inside another", {L(2, 0, 3, 0), L(0, 0, 10, 0)}, {"(0,0)(10,0)"}},
+      {"end to end stay apart", {L(0, 0, 5, 0), L(5, 0, 10, 0)}, {"(0,0)(5,0)", "(5,0)(10,0)"}},
+      {"overlap within the tolerance stays apart", {L(0, 0, 5.0005, 0), L(5, 0, 10, 0)},
+       {"(0,0)(5.0005,0)", "(5,0)(10,0)"}},
+      {"parallel, 0.002 apart", {L(0, 0, 10, 0), L(0, 0.002, 10, 0.002)}, {"(0,0)(10,0)", "(0,0.002)(10,0.002)"}},
+      {"crossing", {L(0, 0, 10, 0), L(5, -5, 5, 5)}, {"(0,0)(10,0)", "(5,-5)(5,5)"}},
+      {"non-finite and zero-length kept", {L(0, 0, 10, 0), L(kNaN, 0, 10, 0), L(3, 0, 3, 0)},
+       {"(0,0)(10,0)", "(nan,0)(10,0)", "(3,0)(3,0)"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Str(MergeOverlappingSegments(c.segments)), c.expected);
+  }
+}
+
+TEST(DistinctTriangles, ATriangleFoundTwiceIsOne) {
+  const std::vector<TAcadTriangle> found = {
+      {{0, 0, 0}, {10, 0, 0}, {0, 10, 0}},
+      {{10, 0, 0}, {0, 10, 0}, {0.0005, 0, 0}},  // the same corners, turned and 0.0005 off
+      {{10, 0, 0}, {10, 10, 0}, {0, 10, 0}},
+      {{0, 0, 0}, {10, 0, 0}, {0, 10.002, 0}},  // a corner 0.002 off: another triangle
+  };
+  EXPECT_EQ(Str(DistinctTriangles(found)),
+            (std::vector<std::string>{"(0,0)(10,0)(0,10)", "(10,0)(10,10)(0,10)", "(0,0)(10,0)(0,10.002)"}));
 }
 
 }  // namespace
