@@ -105,7 +105,10 @@ std::string Shown(const Form& f) {
     case Form::Kind::List: break;
   }
   std::string s = "(";
-  for (std::size_t i = 0; i < f.items.size(); ++i) s += (i ? " " : "") + Shown(f.items[i]);
+  for (std::size_t i = 0; i < f.items.size(); ++i) {
+    if (i) s += ' ';
+    s += Shown(f.items[i]);
+  }
   return s + ")";
 }
 
