@@ -12,7 +12,6 @@
 #include "geometry/plane.h"
 #include "host/database.h"
 #include "host/link.h"
-#include "platform/automation.h"
 #include "platform/message_box.h"
 #include "platform/number_text.h"
 
@@ -27,15 +26,6 @@ void Tell(const RegionSplitParams& params, const host::CommandContext& context,
           std::string_view text, std::string_view caption) {
   platform::MessageBoxW(params.owner, text, caption, platform::MB_OK);
   host::BringHostToFront(context.link());
-}
-
-// The entity created last, asked once more when the host does not tell;
-// a host that still does not ends the command by an error.
-host::LastEntity LastEntity(const host::Document& document) {
-  host::LastEntity last = host::ReadLastEntity(document);
-  if (!last.known()) last = host::ReadLastEntity(document);
-  if (!last.known()) throw platform::HostError(platform::hr::kFail, "the host did not tell which entity came last");
-  return last;
 }
 
 // A triangle the writers can number; a flat one is left without labels.
@@ -99,10 +89,10 @@ RegionSplitOutcome SplitRegion(const host::Document& document, host::CommandCont
   // Without the entity that came last before the boundary, a user's own
   // entity could pass for the new boundary and be erased: the command ends
   // before the host draws anything.
-  const host::LastEntity before = LastEntity(document);
+  const host::LastEntity before = host::ReadKnownLastEntity(document);
   document.SendCommand(BoundaryCommandText(point));
   host::WaitHostIdle(context.link(), kBoundaryWaitMs);
-  const host::LastEntity made = LastEntity(document);
+  const host::LastEntity made = host::ReadKnownLastEntity(document);
 
   RegionSplitOutcome outcome;
   if (!before.NewerIs(made)) {

@@ -48,6 +48,7 @@ std::int64_t HighestNumber(std::int32_t count, std::string_view prefix, NameAt n
 struct PendingCleanUp {
   std::vector<std::pair<std::string, Variant>> variables;
   std::vector<std::string> sets;
+  std::vector<std::string> blocks;
 };
 
 PendingCleanUp& Pending() {
@@ -153,8 +154,19 @@ void RestoreVariable(const Document& document, std::string_view name, const Vari
   }
 }
 
+void DeleteTempBlock(const Document& document, std::string_view name) noexcept {
+  if (name.empty() || DeleteBlock(document, name) || DeleteBlock(document, name)) return;
+  try {
+    Pending().blocks.emplace_back(name);
+  } catch (...) {
+  }
+}
+
 void FinishPendingCleanUp(const Document& document) noexcept {
   PendingCleanUp& pending = Pending();
+  // A block that is gone already reads like a failed deletion: each is
+  // tried once.
+  for (const std::string& name : std::exchange(pending.blocks, {})) DeleteBlock(document, name);
   std::erase_if(pending.variables, [&](const std::pair<std::string, Variant>& v) {
     try {
       document.SetVariable(v.first, v.second);
@@ -186,6 +198,13 @@ LastEntity ReadLastEntity(const Document& document) {
   } catch (...) {
   }
   return LastEntity::Unknown();
+}
+
+LastEntity ReadKnownLastEntity(const Document& document) {
+  LastEntity last = ReadLastEntity(document);
+  if (!last.known()) last = ReadLastEntity(document);
+  if (!last.known()) throw platform::HostError(platform::hr::kFail, "the host did not tell which entity came last");
+  return last;
 }
 
 std::optional<TAcadPoint> ExplodeLastInsert(const Document& document, std::string_view block_name) {

@@ -69,8 +69,13 @@ class ScopedTempSelectionSet {
 // the next FinishPendingCleanUp. Never raises.
 void RestoreVariable(const Document& document, std::string_view name, const Variant& value) noexcept;
 
+// Deletes the tool's temporary block `name`, trying once more when the host
+// fails; when the host does not answer either time, the deletion waits for
+// the next FinishPendingCleanUp. Never raises.
+void DeleteTempBlock(const Document& document, std::string_view name) noexcept;
+
 // What a host that stopped answering kept from being cleaned up: the
-// variables to write back and the temporary selection sets to delete, done
+// variables to write back, the temporary selection sets and blocks to delete, done
 // now on `document` (the command frame calls it before every command). What
 // the host still fails stays for the next time. Never raises.
 void FinishPendingCleanUp(const Document& document) noexcept;
@@ -107,6 +112,11 @@ class LastEntity {
 
 // The entity created last. Never raises: a host error gives Unknown.
 LastEntity ReadLastEntity(const Document& document);
+
+// ReadLastEntity asked once more when the host does not tell; a host that
+// still does not raises HostError, so that a command ends before it could
+// take a user's entity for one it made.
+LastEntity ReadKnownLastEntity(const Document& document);
 
 // When the entity created last is a reference to exactly `block_name` (case
 // matters): reads its insertion point, explodes it and deletes the reference,

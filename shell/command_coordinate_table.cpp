@@ -35,12 +35,6 @@ std::string_view FaultText(geometry::OutlineFault fault) {
   return kNoAreaText;
 }
 
-// See capture's region split: a failed LastEntityId answers 0, asked once more.
-host::ObjectId LastId(const host::Document& document) {
-  const host::ObjectId id = host::LastEntityId(document);
-  return id != 0 ? id : host::LastEntityId(document);
-}
-
 bool Inside(const std::vector<TAcadPoint>& polygon, const TAcadPoint& p) {
   bool in = false;
   for (std::size_t i = 0, j = polygon.size() - 1; i < polygon.size(); j = i++) {
@@ -113,15 +107,17 @@ CoordinateTableEnd CoordinateTableCommand(const host::Document& document, host::
   std::vector<geometry::OutlineVertex> outline;
   if (point) {
     utility.Prompt(capture::kPointPickedText);
-    const host::ObjectId before = LastId(document);
+    // See capture's region split: without a known "before" a user's entity
+    // could pass for the boundary.
+    const host::LastEntity before = host::ReadKnownLastEntity(document);
     document.SendCommand(capture::BoundaryCommandText(*point));
     host::WaitHostIdle(context.link(), capture::kBoundaryWaitMs);
-    const host::ObjectId made = LastId(document);
-    if (made == before) {
+    const host::LastEntity made = host::ReadKnownLastEntity(document);
+    if (!before.NewerIs(made)) {
       Tell(params, context, capture::kNoBoundaryText);
       return CoordinateTableEnd::NoBoundary;
     }
-    const host::Entity entity = document.ObjectIdToObject(made);
+    const host::Entity entity = document.ObjectIdToObject(*made.id());
     if (entity.EntityName() != host::kPolylineClass) {
       host::BringHostToFront(context.link());
       return CoordinateTableEnd::NotAPolyline;

@@ -60,18 +60,11 @@ std::vector<std::string> RowTexts(const std::vector<std::string>& fields, const 
   return row;
 }
 
-// Removes the table's block definition, trying once more after a transient
-// host error. Never raises.
-void DeleteBlockQuietly(const host::Document& document, const std::string& name) {
-  if (name.empty()) return;
-  if (!host::DeleteBlock(document, name)) host::DeleteBlock(document, name);
-}
-
 // The definition goes when the build ends, however it ends.
 class BlockCleanup {
  public:
   explicit BlockCleanup(const host::Document& document) : document_(document) {}
-  ~BlockCleanup() { DeleteBlockQuietly(document_, name); }
+  ~BlockCleanup() { host::DeleteTempBlock(document_, name); }
   BlockCleanup(const BlockCleanup&) = delete;
   BlockCleanup& operator=(const BlockCleanup&) = delete;
   std::string name;

@@ -17,7 +17,8 @@ void HostCore::BeforeCall(std::string_view member) {
   if (faults.reject_until_ms >= 0 && platform::CurrentClock().NowMs() < faults.reject_until_ms)
     throw platform::CallRejected{platform::kRejectRetryLater};
   ++calls;
-  if (faults.fail_call > 0 && calls == faults.fail_call)
+  if ((faults.fail_call > 0 && calls == faults.fail_call) || (faults.fail_also > 0 && calls == faults.fail_also) ||
+      (faults.fail_from > 0 && calls >= faults.fail_from))
     throw HostError(platform::hr::kHostException, "injected failure of call " +
                                                        std::to_string(calls) + " (" +
                                                        std::string(member) + ")");

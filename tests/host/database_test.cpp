@@ -108,10 +108,10 @@ TEST_F(DatabaseHelperTest, CleanUpTheHostFailsWaitsUntilItAnswers) {
   const Document doc = document();
   {
     ScopedTempSelectionSet set(doc);
-    host().faults().reject_until_ms = std::numeric_limits<std::int64_t>::max();
+    cad::testing::Probe(host()).faults().reject_until_ms = std::numeric_limits<std::int64_t>::max();
     RestoreVariable(doc, "SNAPMODE", Variant(std::int16_t{1}));
   }
-  host().faults().reject_until_ms = -1;
+  cad::testing::Probe(host()).faults().reject_until_ms = -1;
   EXPECT_THAT(TempSets(), Not(IsEmpty()));
   EXPECT_EQ(db().GetVar("SNAPMODE").ToInt32(), 0);
   FinishPendingCleanUp(doc);
@@ -128,7 +128,7 @@ TEST_F(DatabaseHelperTest, LastEntityIsTheNewestEntityNoneOrUnknown) {
   const std::int64_t text = db().AddText("1", {0, 0, 0}, 2.5);
   EXPECT_EQ(ReadLastEntity(document()), LastEntity::Of(text));  // the full 64-bit id
   EXPECT_THAT(TempSets(), IsEmpty());
-  host().faults().fail_call = host().call_count() + 2;
+  cad::testing::Probe(host()).faults().fail_call = host().call_count() + 2;
   const LastEntity failed = ReadLastEntity(document());
   EXPECT_FALSE(failed.known());
   EXPECT_EQ(failed.id(), std::nullopt);
