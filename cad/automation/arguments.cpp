@@ -5,13 +5,6 @@
 
 namespace zavin::cad {
 
-using platform::HostError;
-using platform::ObjectRef;
-using platform::Variant;
-using platform::VarKind;
-namespace hr = platform::hr;
-using Args = std::span<Variant>;
-
 void Fail(const std::string& text) { throw HostError(hr::kHostException, text); }
 void Invalid(const std::string& text) { throw HostError(hr::kInvalidArg, text); }
 

@@ -17,6 +17,14 @@
 
 namespace zavin::cad {
 
+// The names every object of this folder works with.
+using platform::HostError;
+using platform::ObjectRef;
+using platform::Variant;
+using platform::VarKind;
+namespace hr = platform::hr;
+using Args = std::span<Variant>;
+
 // A late-bound object of the embedded host.
 class HostObject : public platform::DispatchObject {
  public:

@@ -10,13 +10,6 @@
 
 namespace zavin::cad {
 
-using platform::HostError;
-using platform::ObjectRef;
-using platform::Variant;
-using platform::VarKind;
-namespace hr = platform::hr;
-using Args = std::span<Variant>;
-
 namespace {
 
 class SelectionSetObject : public HostObject {
