@@ -8,6 +8,7 @@
 
 #include "host/database.h"
 #include "host/link.h"
+#include "platform/executable.h"
 #include "platform/number_text.h"
 
 namespace zavin::annotate {
@@ -20,9 +21,8 @@ std::filesystem::path& DirectoryOverride() {
 }
 
 std::filesystem::path ProgramDirectory() {
-  std::error_code ec;
-  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (!ec && exe.has_parent_path()) return exe.parent_path();
+  const std::filesystem::path exe = platform::ExecutablePath();
+  if (exe.has_parent_path()) return exe.parent_path();
   return std::filesystem::current_path();
 }
 

@@ -25,8 +25,14 @@ function(add_module_test NAME)
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 300)
   endif()
+  # Under Wine even listing the cases takes a while.
+  set(discovery_timeout 5)
+  if(CMAKE_CROSSCOMPILING)
+    set(discovery_timeout 120)
+  endif()
   gtest_discover_tests(${NAME}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT ${discovery_timeout}
     PROPERTIES TIMEOUT ${T_TIMEOUT}
                ENVIRONMENT QT_QPA_PLATFORM=offscreen)
   # The source tree, for tests that read files from it.

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "platform/automation.h"
+#include "platform/running_hosts_backend.h"
 
 namespace zavin::platform {
 
@@ -39,9 +40,9 @@ bool UnregisterProgId(std::string_view prog_id) {
 Clsid CLSIDFromProgID(std::string_view prog_id) {
   const auto& ids = TheRegistry().prog_ids;
   auto it = ids.find(UpperAscii(prog_id));
-  if (it == ids.end())
-    throw HostError(hr::kInvalidProgId, "invalid class string: " + std::string(prog_id));
-  return it->second;
+  if (it != ids.end()) return it->second;
+  if (auto clsid = backend::SystemClsid(prog_id)) return *clsid;
+  throw HostError(hr::kInvalidProgId, "invalid class string: " + std::string(prog_id));
 }
 
 std::uint32_t RegisterActiveObject(ObjectRef object, const Clsid& clsid) {
@@ -59,8 +60,13 @@ bool RevokeActiveObject(std::uint32_t cookie) { return TheRegistry().running.era
 
 ObjectRef GetActiveObject(const Clsid& clsid) {
   for (const auto& [cookie, entry] : TheRegistry().running)
-    if (entry.clsid == clsid) return entry.object;
+    if (entry.clsid == clsid) return backend::AsSeenByCaller(entry.object);
+  if (ObjectRef system = backend::SystemActiveObject(clsid)) return system;
   throw HostError(hr::kUnavailable, "operation unavailable: no running instance of " + clsid.value);
+}
+
+bool SameObject(const ObjectRef& a, const ObjectRef& b) {
+  return backend::LocalObject(a) == backend::LocalObject(b);
 }
 
 void ResetRunningHosts() {

@@ -41,6 +41,11 @@ bool RevokeActiveObject(std::uint32_t cookie);
 // HostError(kUnavailable) when none runs.
 ObjectRef GetActiveObject(const Clsid& clsid);
 
+// Whether `a` and `b` are the same object, reached directly or through the
+// platform's automation interface (a running host of this process is reached
+// through it on Windows).
+bool SameObject(const ObjectRef& a, const ObjectRef& b);
+
 // Forgets every identifier and running instance. Cookies stay unique across a
 // reset: one handed out before it revokes nothing after.
 void ResetRunningHosts();

@@ -20,7 +20,7 @@ TEST_F(RunningHostsTest, ProgIdIgnoresCaseAndLeadsToTheRunningInstanceUntilRevok
   auto app = std::make_shared<Dummy>();
   const std::uint32_t cookie = RegisterActiveObject(app, clsid);
   EXPECT_NE(cookie, 0u);
-  EXPECT_EQ(GetActiveObject(CLSIDFromProgID("ZWCAD.Application")), app);
+  EXPECT_TRUE(SameObject(GetActiveObject(CLSIDFromProgID("ZWCAD.Application")), app));
 
   EXPECT_TRUE(RevokeActiveObject(cookie));
   EXPECT_EQ(ErrorCode([&] { GetActiveObject(clsid); }), hr::kUnavailable);
@@ -61,9 +61,9 @@ TEST_F(RunningHostsTest, FirstRegisteredInstanceAnswersUntilItIsRevoked) {
   const std::uint32_t c1 = RegisterActiveObject(first, clsid);
   const std::uint32_t c2 = RegisterActiveObject(second, clsid);
   EXPECT_NE(c1, c2);
-  EXPECT_EQ(GetActiveObject(clsid), first);
+  EXPECT_TRUE(SameObject(GetActiveObject(clsid), first));
   RevokeActiveObject(c1);
-  EXPECT_EQ(GetActiveObject(clsid), second);
+  EXPECT_TRUE(SameObject(GetActiveObject(clsid), second));
 }
 
 TEST_F(RunningHostsTest, ReRegisteringAnIdentifierRedirectsIt) {
