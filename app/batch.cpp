@@ -13,6 +13,7 @@
 #include "cad/db/database.h"
 #include "cad/dxf/dxf_file.h"
 #include "cad/embedded_host.h"
+#include "platform/call_count.h"
 #include "platform/clock.h"
 #include "platform/file_io.h"
 #include "platform/message_box.h"
@@ -176,11 +177,13 @@ class Runner {
       input->answers_.clear();
       while (i + 1 < script.size() && IsAnswer(script[i + 1].verb)) Queue(*input, script[++i]);
       const std::size_t entities = host->database().model_space().size();
+      platform::CallCounter calls;
       Click(form, s);
       if (host->database().model_space().size() == entities)
         out_ << "note: the click of line " << s.line << " left the drawing unchanged\n";
       for (; host_prompts < host->prompts().size(); ++host_prompts)
         out_ << "prompt: " << OneLine(host->prompts()[host_prompts]) << '\n';
+      if (options_.stats) PrintStats(s, calls);
       if (!input->answers_.empty())
         Fail(input->answers_.front().line, "answer left unused when the click of line " +
                                                std::to_string(s.line) + " ended");
@@ -195,6 +198,13 @@ class Runner {
  private:
   [[noreturn]] void Fail(int line, const std::string& what) const {
     throw BatchError(options_.script.string() + ":" + std::to_string(line) + ": " + what);
+  }
+
+  // The host calls the click made, in total and by member.
+  void PrintStats(const Statement& s, const platform::CallCounter& calls) const {
+    out_ << "stats: " << (s.rest.empty() ? s.control : s.control + " " + s.rest) << ' '
+         << calls.total() << " calls\n";
+    for (const auto& [member, n] : calls.by_member()) out_ << "stats:   " << member << ' ' << n << '\n';
   }
 
   void WritePicture(const cad::Database& db, const fs::path& png) const {
@@ -400,6 +410,7 @@ BatchOptions ParseBatchArgs(const std::vector<std::string>& args) {
     else if (a == "--settings") o.settings = value();
     else if (a == "--host-progid") o.host_progid = value();
     else if (a == "--render") o.render = value();
+    else if (a == "--stats") o.stats = true;
     else throw BatchError("unknown argument \"" + a + "\"");
   }
   if (!have_script || !have_out) throw BatchError("--script and --out are required");
@@ -425,7 +436,7 @@ int BatchMain(const std::vector<std::string>& args, std::ostream& out, std::ostr
   } catch (const BatchError& e) {
     err << "zavin batch: " << e.what() << "\n"
         << "usage: zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf"
-           " [--settings FILE.ini] [--host-progid ID] [--render OUT.png]\n";
+           " [--settings FILE.ini] [--host-progid ID] [--render OUT.png] [--stats]\n";
     return 2;
   }
   try {

@@ -4,10 +4,13 @@
 // without a display.
 //
 //   zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf
-//               [--settings FILE.ini] [--host-progid ID] [--render OUT.png]
+//               [--settings FILE.ini] [--host-progid ID] [--render OUT.png] [--stats]
 //
 // --render writes a picture of the saved drawing; it needs the renderer the
-// desktop executable passes in (zavin-batch has none and says so).
+// desktop executable passes in (zavin-batch has none and says so). --stats
+// prints after each click the host calls it made:
+//   stats: CONTROL N calls
+//   stats:   MEMBER N        one line per member, by name
 //
 // Script statements, one a line, `#` starts a comment:
 //   set CONTROL TEXT        text of an edit field
@@ -45,6 +48,7 @@ struct BatchOptions {
   std::optional<std::filesystem::path> settings;
   std::optional<std::string> host_progid;
   std::optional<std::filesystem::path> render;
+  bool stats = false;
   DrawingRenderer renderer;  // for `render`; set by the caller, not by the arguments
 };
 

@@ -2,6 +2,7 @@
 
 #include <cctype>
 
+#include "platform/call_count.h"
 #include "platform/clock.h"
 #include "platform/message_filter.h"
 #include "platform/message_queue.h"
@@ -58,6 +59,7 @@ Variant Invoke(const ObjectRef& obj, std::string_view member, InvokeKind kind,
   OutgoingCall call(static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(obj.get())));
   for (;;) {
     try {
+      CallCounter::Count(member);
       return obj->Invoke(member, kind, args);
     } catch (const CallRejected& rejected) {
       // Without a filter a rejected call fails, as on the platform by default.

@@ -95,7 +95,8 @@ void RequireArgs(std::span<Variant> args, std::size_t min, std::size_t max);
 // the filter returns (asked with the milliseconds since the call began, the
 // delay slept on the current clock); a negative delay, or no filter at all,
 // cancels with HostError(kCallRejected). After each delay the queued window
-// messages are offered to the filter (platform/message_queue.h).
+// messages are offered to the filter (platform/message_queue.h). Each attempt
+// counts on the active CallCounter (platform/call_count.h).
 Variant Invoke(const ObjectRef& obj, std::string_view member, InvokeKind kind,
                std::span<Variant> args);
 Variant Get(const ObjectRef& obj, std::string_view member, std::vector<Variant> args = {});

@@ -144,6 +144,49 @@ TEST_F(BatchTest, UnansweredPromptIsEscapedAndMessagesArePrinted) {
   EXPECT_TRUE(fs::exists(dir_ / "out.dxf"));
 }
 
+TEST_F(BatchTest, StatsCountTheHostCallsOfEachClickByMember) {
+  const fs::path script = Write("s.zvs",
+                                "click Button10\n"
+                                "point 15000,3000\n"
+                                "click ２辺指示\n"
+                                "cancel\n");
+  BatchOptions o = Options(script, "split_lot.dxf");
+  o.stats = true;
+  std::ostringstream out;
+  RunBatch(o, out);
+  // Per click: the total, then one line per member that adds up to it.
+  std::istringstream lines(out.str());
+  std::vector<std::pair<std::string, long>> totals;
+  long members = 0;
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.starts_with("stats: ")) continue;
+    std::istringstream words(line.substr(7));
+    std::string name;
+    long n = 0;
+    words >> name >> n;
+    if (line.starts_with("stats:   ")) {
+      members += n;
+    } else {
+      if (!totals.empty()) {
+        EXPECT_EQ(members, totals.back().second) << totals.back().first;
+      }
+      totals.emplace_back(name, n);
+      members = 0;
+      EXPECT_THAT(line, ::testing::EndsWith(" calls"));
+    }
+  }
+  ASSERT_EQ(totals.size(), 2u);
+  EXPECT_EQ(members, totals.back().second);
+  EXPECT_EQ(totals[0].first, "Button10");
+  EXPECT_EQ(totals[1].first, "２辺指示");
+  EXPECT_GT(totals[0].second, totals[1].second);
+  EXPECT_THAT(out.str(), HasSubstr("stats:   AddCircle 1\n"));
+  EXPECT_THAT(out.str(), HasSubstr("prompt: 点が指示されました.\nstats: Button10 "));
+
+  EXPECT_TRUE(ParseBatchArgs({"--script", "s", "--out", "o", "--stats"}).stats);
+  EXPECT_FALSE(ParseBatchArgs({"--script", "s", "--out", "o"}).stats);
+}
+
 TEST_F(BatchTest, ScriptFaultsStopWithTheLineAndSaveNothing) {
   struct Case {
     const char* name;
