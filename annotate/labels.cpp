@@ -47,6 +47,12 @@ double TextRotation(double theta, const host::AngleSettings& angles) {
   return angles.angle_direction == 1 ? angles.angle_base - theta : theta - angles.angle_base;
 }
 
+void SetNewTextRotation(const host::Document& document, const host::Text& text, double rotation,
+                        const host::AngleSettings& angles) {
+  if (document.memory() && rotation == 0 && angles.angle_base == 0) return;
+  text.SetRotation(rotation);
+}
+
 bool SideLengthLabel(const host::Document& document, const TAcadPoint& a, const TAcadPoint& b,
                      const LabelStyle& style, const host::AngleSettings& angles,
                      bool checkNeighbours, CreatedObjectRecord& record) {
@@ -65,11 +71,11 @@ bool SideLengthLabel(const host::Document& document, const TAcadPoint& a, const 
   // Recorded at once, so that an entity whose later set-up fails is still
   // removed with the others by a-b反転.
   RecordCreatedObject(record, label);
-  label.SetRotation(TextRotation(theta, angles));
+  SetNewTextRotation(document, label, TextRotation(theta, angles), angles);
   label.SetAlignment(kLabelAlignment);
   label.SetTextAlignmentPoint(m);
   label.SetLayer(style.layer);
-  label.Update();
+  document.UpdateWritten(label);
   return true;
 }
 

@@ -33,6 +33,12 @@ double ReadingAngle(const geometry::TAcadPoint& a, const geometry::TAcadPoint& b
 // otherwise, so that labels and numbers agree under any angle base.
 double TextRotation(double theta, const host::AngleSettings& angles);
 
+// Gives the text just added `rotation`, unless a document that remembers for
+// its command knows the text has it: a new text stands at 0, and 0 in a
+// frame based at 0 is that exactly.
+void SetNewTextRotation(const host::Document& document, const host::Text& text, double rotation,
+                        const host::AngleSettings& angles);
+
 // Writes the length label of A-B at its midpoint. With checkNeighbours it
 // first looks for texts crossing the two zones one text height long either
 // side of the midpoint and half a height off the segment on either side, and

@@ -28,7 +28,7 @@ bool DrawSegment(const host::Document& document, const geometry::TAcadPoint& p,
   const host::Line line = document.ModelSpace().AddLine(p, q);
   RecordCreatedObject(record, line);  // at once, see SideLengthLabel
   line.SetLayer(layer);
-  line.Update();
+  document.UpdateWritten(line);
   return true;
 }
 

@@ -29,7 +29,7 @@ void WriteMarker(const host::Document& document, const TAcadPoint& m, const Tria
   const host::Circle circle = document.ModelSpace().AddCircle(m, style.radius);
   RecordCreatedObject(record, circle);  // at once, see SideLengthLabel
   circle.SetLayer(style.layer);
-  circle.Update();
+  document.UpdateWritten(circle);
 
   const host::Xdata xdata = TriangleXdata(sides);
   if (path == TextPath::FileOnPcad && TakesNumberTextFromFile(style.hostProgId)) {
@@ -41,12 +41,12 @@ void WriteMarker(const host::Document& document, const TAcadPoint& m, const Tria
   }
   const host::Text text = document.ModelSpace().AddText(std::to_string(number), m, style.textHeight);
   RecordCreatedObject(record, text);
-  text.SetRotation(rotation);
+  SetNewTextRotation(document, text, rotation, angles);
   text.SetAlignment(kNumberAlignment);
   text.SetTextAlignmentPoint(m);
   text.SetLayer(style.layer);
   text.SetXdata(xdata);
-  text.Update();
+  document.UpdateWritten(text);
 }
 
 }  // namespace

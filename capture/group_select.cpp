@@ -98,7 +98,7 @@ GroupRecords ReadGroupSelection(const host::SelectionSet& set) {
 void AnnotateTriangleGroup(const host::CommandContext& context, const GroupSelectParams& params,
                            GroupRecords& records, GroupProgress& progress) {
   if (!host::HostRunning(context.link())) return;
-  const host::Document document = context.application().ActiveDocument();
+  const host::Document document = context.ActiveDocument();
   const annotate::AnnotationSettings& s = params.settings;
   host::EnsureLayer(document, s.textLayer);
   host::EnsureLayer(document, s.sideLayer);
@@ -159,6 +159,7 @@ void AnnotateTriangleGroup(const host::CommandContext& context, const GroupSelec
 
 void GroupSelectCommand(const host::Document& document, host::CommandContext& context,
                         const GroupSelectParams& params, GroupProgress& progress) {
+  document.RegenAtEnd();
   GroupRecords records;
   {
     const host::ScopedTempSelectionSet set(document);

@@ -162,6 +162,7 @@ RegionSplitOutcome RegionSplitCommand(const host::Document& document, host::Comm
     Tell(params, context, kRegionNumbersExhaustedText, kNoBoundaryCaption);
     return {RegionSplitEnd::NumberExhausted, 0, 0};
   }
+  document.RegenAtEnd();
   const host::Utility utility = document.GetUtility();
   const TAcadPoint point = utility.GetPoint(kRegionPointPrompt);
   utility.Prompt(kPointPickedText);

@@ -37,11 +37,12 @@ FrameOutcome CommandFrame::Run(const FrameSteps& steps, const CommandBody& body)
     if (steps.end_pending_construction && end_pending_construction_) end_pending_construction_();  // F2
     ConnectHost(link_);                                                  // F3
     ActivateHost(link_);                                                 // F4
-    const Document document = link_.HostApplication.ActiveDocument();   // F5
+    Document document = link_.HostApplication.ActiveDocument();         // F5
     FinishPendingCleanUp(document);  // what a host that stopped answering left
+    if (CallSavings()) document = document.Remembering();
     SnapRestore snap(document, steps.snap);                              // F6
     snap.Arm();
-    CommandContext context(link_, snap);
+    CommandContext context(link_, snap, document);
     if (body) body(document, context);  // F7
     outcome = FrameOutcome::Completed;
   } catch (...) {

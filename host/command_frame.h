@@ -3,7 +3,8 @@
 // The frame every command handler runs in:
 //   F1 end silently unless the host runs; F2 (optional) end a pending
 //   base-line construction; F3 connect; F4 activate the host window; F5 the
-//   active document; F6 (optional) snap guard; F7 the command body; F8 any
+//   active document, remembering for the command (host::CommandMemory) while
+//   host::CallSavings is on; F6 (optional) snap guard; F7 the command body; F8 any
 //   error ends the command without a message while the restores still run.
 
 #include <functional>
@@ -71,10 +72,16 @@ class SnapRestore {
 // What the body gets besides the document.
 class CommandContext {
  public:
-  CommandContext(HostLink& link, SnapRestore& snap) : link_(link), snap_(snap) {}
+  CommandContext(HostLink& link, SnapRestore& snap, Document document)
+      : link_(link), snap_(snap), document_(std::move(document)) {}
 
   HostLink& link() const { return link_; }
   const Application& application() const { return link_.HostApplication; }
+  // The active document again: the frame's own when it remembers for the
+  // command (host::CallSavings), else asked of the host anew.
+  Document ActiveDocument() const {
+    return document_.memory() ? document_ : application().ActiveDocument();
+  }
   // Ends F6 early, right after the picks; otherwise the frame restores when
   // the body ends.
   void RestoreSnap() const { snap_.Restore(); }
@@ -82,6 +89,7 @@ class CommandContext {
  private:
   HostLink& link_;
   SnapRestore& snap_;
+  Document document_;
 };
 
 using CommandBody = std::function<void(const Document&, CommandContext&)>;

@@ -87,8 +87,21 @@ std::optional<Entity> SelectLast(const SelectionSet& set) {
 }  // namespace
 
 void EnsureLayer(const Document& document, std::string_view name) {
-  const Layers layers = document.GetLayers();
   const std::string wanted = UpperAscii(name);
+  CommandMemory* memory = document.memory();
+  if (memory) {
+    // Asked by name, so the cost does not grow with the layer table.
+    if (memory->layers.contains(wanted)) return;
+    const Layers layers = document.GetLayers();
+    try {
+      layers.ItemNamed(name);
+    } catch (const platform::HostError&) {
+      layers.Add(name);
+    }
+    memory->layers.insert(wanted);
+    return;
+  }
+  const Layers layers = document.GetLayers();
   const std::int32_t count = layers.Count();
   for (std::int32_t i = 0; i < count; ++i)
     if (UpperAscii(layers.Item(i).Name()) == wanted) return;

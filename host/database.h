@@ -17,7 +17,9 @@ namespace zavin::host {
 inline constexpr std::string_view kTempSelectionSetPrefix = "ssTemp_";
 
 // Adds `name` (letter case kept) unless a layer of that name in any case
-// exists. The current layer is never changed. Host errors pass on.
+// exists. The current layer is never changed. A document that remembers
+// asks the host once per name and command, by name (Item); any error there
+// counts as "none". Other host errors pass on.
 void EnsureLayer(const Document& document, std::string_view name);
 
 // `prefix` followed by one more than the highest number after it among the

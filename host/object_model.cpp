@@ -150,6 +150,9 @@ Circle Block::AddCircle(const TAcadPoint& centre, double radius) const {
 }
 
 Layer Layers::Add(std::string_view name) const { return Layer(CallObject("Add", {std::string(name)})); }
+Layer Layers::ItemNamed(std::string_view name) const {
+  return Layer(CallObject("Item", {std::string(name)}));
+}
 
 Block Blocks::Add(const TAcadPoint& origin, std::string_view name) const {
   return Block(CallObject("Add", {PointToVariant(origin), std::string(name)}));
@@ -195,8 +198,50 @@ TAcadPoint Utility::GetPoint(const TAcadPoint& base, std::string_view prompt) co
 
 void Utility::Prompt(std::string_view text) const { Call("Prompt", {std::string(text)}); }
 
+namespace {
+bool& SavingsSwitch() {
+  static bool on = true;
+  return on;
+}
+}  // namespace
+
+bool CallSavings() { return SavingsSwitch(); }
+void SetCallSavings(bool on) { SavingsSwitch() = on; }
+
+CommandMemory::~CommandMemory() {
+  if (!updates_pending || !document) return;
+  try {
+    platform::Call(document, "Regen", {std::int32_t{0}});
+  } catch (...) {
+  }
+}
+
+Document Document::Remembering() const {
+  Document copy(ref());
+  copy.memory_ = std::make_shared<CommandMemory>();
+  copy.memory_->document = ref();
+  return copy;
+}
+
+void Document::RegenAtEnd() const {
+  if (memory_) memory_->regen_at_end = true;
+}
+
+void Document::UpdateWritten(const Entity& entity) const {
+  if (memory_ && memory_->regen_at_end) {
+    memory_->updates_pending = true;
+    return;
+  }
+  entity.Update();
+}
+
 Utility Document::GetUtility() const { return Utility(GetObject("Utility")); }
-Block Document::ModelSpace() const { return Block(GetObject("ModelSpace")); }
+
+Block Document::ModelSpace() const {
+  if (!memory_) return Block(GetObject("ModelSpace"));
+  if (!memory_->model_space) memory_->model_space = GetObject("ModelSpace");
+  return Block(memory_->model_space);
+}
 Layers Document::GetLayers() const { return Layers(GetObject("Layers")); }
 Blocks Document::GetBlocks() const { return Blocks(GetObject("Blocks")); }
 SelectionSets Document::GetSelectionSets() const { return SelectionSets(GetObject("SelectionSets")); }
@@ -215,7 +260,10 @@ Entity Document::ObjectIdToObject(ObjectId id) const {
   return Entity(CallObject("ObjectIdToObject", {id}));
 }
 
-void Document::Regen(std::int32_t which) const { Call("Regen", {which}); }
+void Document::Regen(std::int32_t which) const {
+  Call("Regen", {which});
+  if (memory_) memory_->updates_pending = false;
+}
 
 bool HostState::IsQuiescent() const { return Get("IsQuiescent").ToBool(); }
 

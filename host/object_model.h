@@ -6,6 +6,8 @@
 // host, a test double) can stand behind it. Any member may raise HostError.
 
 #include <cstdint>
+#include <memory>
+#include <set>
 #include <span>
 #include <string>
 #include <string_view>
@@ -180,6 +182,8 @@ class Layers : public Collection<Layer> {
  public:
   using Collection::Collection;
   Layer Add(std::string_view name) const;
+  // The layer of that name, in any case; raises HostError when there is none.
+  Layer ItemNamed(std::string_view name) const;
 };
 
 class Blocks : public Collection<Block> {
@@ -221,9 +225,44 @@ class Utility : public HostObject {
   void Prompt(std::string_view text) const;
 };
 
+// Whether commands save the host calls that repeat what they already know
+// (on unless a test compares the literal call pattern). Process-wide.
+bool CallSavings();
+void SetCallSavings(bool on);
+
+// What one command remembers of its document while it runs, so that it asks
+// the host once: the model space object and the layers it found or created.
+// Nothing in it outlives the command. With `regen_at_end` the command ends
+// with a Regen, which redraws every entity, so the writers leave out their
+// per-entity Update; should the command end early, the memory regenerates
+// once when it goes.
+struct CommandMemory {
+  CommandMemory() = default;
+  CommandMemory(const CommandMemory&) = delete;
+  CommandMemory& operator=(const CommandMemory&) = delete;
+  ~CommandMemory();
+
+  ObjectRef document;
+  ObjectRef model_space;
+  std::set<std::string, std::less<>> layers;  // upper-cased
+  bool regen_at_end = false;
+  bool updates_pending = false;  // an Update was left to the closing Regen
+};
+
 class Document : public HostObject {
  public:
   using HostObject::HostObject;
+
+  // A copy that remembers for one command (CommandMemory); its copies share
+  // the memory. The plain document asks the host every time.
+  Document Remembering() const;
+  CommandMemory* memory() const { return memory_.get(); }
+  // Declares that the command ends with Regen (see CommandMemory); nothing
+  // for a document that does not remember.
+  void RegenAtEnd() const;
+  // Update of an entity the command just wrote, unless the closing Regen
+  // will redraw it.
+  void UpdateWritten(const Entity& entity) const;
   Utility GetUtility() const;
   Block ModelSpace() const;
   Layers GetLayers() const;
@@ -237,6 +276,9 @@ class Document : public HostObject {
   // Raises HostError when the entity no longer exists.
   Entity ObjectIdToObject(ObjectId id) const;
   void Regen(std::int32_t which = 0) const;
+
+ private:
+  std::shared_ptr<CommandMemory> memory_;
 };
 
 class HostState : public HostObject {

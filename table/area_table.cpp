@@ -222,12 +222,15 @@ bool PlaceTableLayout(const host::Document& document, const host::HostLink& link
   const host::NumberedBlock block = host::AddNumberedBlock(document, kAreaTableBlockPrefix);
   cleanup.name = block.name;
   host::EnsureLayer(document, layer);
+  // A new text stands at 0; Rotation 0 means just that in a frame based at 0.
+  const bool standing_at_zero =
+      document.memory() && document.GetVariable("ANGBASE").ToDouble() == 0;
 
   for (const TableLine& l : layout.lines) block.block.AddLine(l.start, l.end).SetLayer(layer);
   for (const TableText& x : layout.texts) {
     const host::Text text = block.block.AddText(x.text, x.at, text_height);
     text.SetLayer(layer);
-    text.SetRotation(0);
+    if (!standing_at_zero) text.SetRotation(0);
     text.SetAlignment(x.alignment);
     text.SetTextAlignmentPoint(x.at);
   }

@@ -19,6 +19,21 @@ host::SelectFilter TextFilter() {
   return host::MakeFilter(kCodes, {platform::Variant(std::string("TEXT"))});
 }
 
+// TEXT entities that carry a triangle's record.
+host::SelectFilter RecordTextFilter() {
+  static constexpr std::int16_t kCodes[] = {0, annotate::kXdataAppCode};
+  return host::MakeFilter(kCodes, {platform::Variant(std::string("TEXT")),
+                                   platform::Variant(std::string(annotate::kXdataApp))});
+}
+
+// Mode 5 takes every entity; its two points are left out.
+std::int32_t SelectAll(const host::SelectionSet& set, const host::SelectFilter& filter) {
+  platform::Call(set.ref(), "Select",
+                 {platform::Variant(host::kSelectAll), platform::Variant(), platform::Variant(),
+                  filter.types, filter.data});
+  return set.Count();
+}
+
 }  // namespace
 
 TriangleRecord MakeTriangleRecord(std::string_view number_text, double a, double b, double c) {
@@ -47,16 +62,21 @@ std::optional<RecordList> CollectTriangleRecords(const host::Document& document,
                                                  std::vector<geometry::TAcadPoint>* where) {
   const host::ScopedTempSelectionSet set(document);
   set->Clear();
-  const host::SelectFilter filter = TextFilter();
-  if (all) {
-    // Mode 5 takes every entity; its two points are left out.
-    platform::Call(set->ref(), "Select",
-                   {platform::Variant(host::kSelectAll), platform::Variant(), platform::Variant(),
-                    filter.types, filter.data});
+  std::int32_t count = 0;
+  if (all && document.memory()) {
+    // Only the number texts cost calls; texts without a record are counted
+    // only when there is none, to tell "no texts" from "no records".
+    count = SelectAll(set.get(), RecordTextFilter());
+    if (count <= 0) {
+      set->Clear();
+      return SelectAll(set.get(), TextFilter()) > 0 ? std::optional<RecordList>(RecordList{}) : std::nullopt;
+    }
+  } else if (all) {
+    count = SelectAll(set.get(), TextFilter());
   } else {
-    set->SelectOnScreen(filter);
+    set->SelectOnScreen(TextFilter());
+    count = set->Count();
   }
-  const std::int32_t count = set->Count();
   if (count <= 0) return std::nullopt;
   RecordList records;
   for (std::int32_t i = 0; i < count; ++i) {

@@ -27,7 +27,8 @@ int NumberKey(std::string_view record);
 // Records of the number texts among the selected texts (every text of the
 // drawing when `all`, else the user's pick), in selection order. Nothing when
 // nothing was selected; an empty list when texts were selected but none
-// carries a triangle. A number text containing a comma is skipped: the tool
+// carries a triangle. When `all` and the document remembers for its command,
+// the host selects only texts with the record. A number text containing a comma is skipped: the tool
 // never writes one, and it would not split into the record's four fields.
 // The temporary selection set is deleted on every path; host errors pass on.
 // With `where`, the insertion point of each record's number text is added

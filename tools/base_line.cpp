@@ -63,6 +63,7 @@ TAcadPoint NearerCandidate(const ApexPair& apexes, const TAcadPoint& g) {
 void BaseLineConstruction(const host::Document& document, host::CommandContext& context,
                           const BaseLineParams& params, BaseLineState& state,
                           annotate::CreatedObjectRecord& record, BaseLineProgress& progress) {
+  document.RegenAtEnd();
   const host::EntityPick pick = document.GetUtility().GetEntity("基準線を選択 : ");
   const std::optional<geometry::TAcadLine> segment = capture::SegmentPick(document, pick);
   if (!segment) return;
@@ -127,6 +128,7 @@ void SwapSides(const host::Document& document, host::CommandContext& context,
                const BaseLineParams& params, BaseLineState& state,
                annotate::CreatedObjectRecord& record, BaseLineProgress& progress) {
   if (!state.LastTriangle) return;
+  document.RegenAtEnd();
   const host::AngleSettings angles = host::ReadAngleSettings(document);
   const geometry::TAcadTriangle last = *state.LastTriangle;
   const TAcadPoint& P0 = last.p1;
