@@ -92,17 +92,18 @@ std::optional<RecordList> CollectTriangleRecords(const host::Document& document,
 }
 
 void SortTriangleRecords(RecordList& records) {
+  // The exchanges run on the keys, parsed once, and the records' places;
+  // the records move once at the end.
   const std::size_t n = records.size();
-  for (std::size_t i = 0; i + 1 < n; ++i) {
-    int key_i = NumberKey(records[i]);
-    for (std::size_t j = i + 1; j < n; ++j) {
-      const int key_j = NumberKey(records[j]);
-      if (key_j < key_i) {
-        std::swap(records[i], records[j]);
-        key_i = key_j;
-      }
-    }
-  }
+  std::vector<std::pair<int, std::uint32_t>> keyed(n);
+  for (std::size_t i = 0; i < n; ++i) keyed[i] = {NumberKey(records[i]), static_cast<std::uint32_t>(i)};
+  for (std::size_t i = 0; i + 1 < n; ++i)
+    for (std::size_t j = i + 1; j < n; ++j)
+      if (keyed[j].first < keyed[i].first) std::swap(keyed[i], keyed[j]);
+  RecordList sorted;
+  sorted.reserve(n);
+  for (const auto& [key, from] : keyed) sorted.push_back(std::move(records[from]));
+  records = std::move(sorted);
 }
 
 }  // namespace zavin::table

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <random>
 #include <string>
 
 #include "annotate/record.h"
@@ -63,6 +64,30 @@ TEST(TriangleRecordTest, EqualKeysEndWhereTheExchangesLeaveThem) {
   SortTriangleRecords(none);
   EXPECT_THAT(one, ElementsAre("9,1,1,1"));
   EXPECT_THAT(none, IsEmpty());
+}
+
+TEST(TriangleRecordTest, SortGivesTheOrderOfThePlainExchangeLoop) {
+  // The loop as the table has always run it, keys parsed in place.
+  auto plain = [](RecordList r) {
+    for (std::size_t i = 0; i + 1 < r.size(); ++i)
+      for (std::size_t j = i + 1; j < r.size(); ++j)
+        if (NumberKey(r[j]) < NumberKey(r[i])) std::swap(r[i], r[j]);
+    return r;
+  };
+  std::mt19937 random(20);
+  for (int round = 0; round < 200; ++round) {
+    const int n = std::uniform_int_distribution<int>(0, 60)(random);
+    const int keys = std::uniform_int_distribution<int>(1, 12)(random);
+    RecordList r;
+    for (int i = 0; i < n; ++i) {
+      const int key = std::uniform_int_distribution<int>(-2, keys)(random);
+      // -1 stands for a text that is no integer (key 0 beside "0").
+      r.push_back((key == -1 ? std::string("x") : std::to_string(key)) + "," + std::to_string(i));
+    }
+    const RecordList expected = plain(r);
+    SortTriangleRecords(r);
+    ASSERT_EQ(r, expected) << "round " << round;
+  }
 }
 
 class CollectTest : public host::testing::HostTest {
