@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "cad/automation/host_object.h"
@@ -58,20 +59,23 @@ class SelectionSetObject : public HostObject {
     return *data_;
   }
 
-  // Members that have been erased since are dropped.
+  // Members that have been erased since are dropped, looked for only after
+  // the drawing lost an entity, so that reading a set takes constant time.
   std::vector<std::int64_t>& Ids() {
-    auto& ids = Live().ids;
+    SelectionData& set = Live();
     const Database& db = core_->db;
-    ids.erase(std::remove_if(ids.begin(), ids.end(),
-                             [&db](std::int64_t id) { return db.Find(id) == nullptr; }),
-              ids.end());
-    return ids;
+    if (set.erasures_seen != db.erasures()) {
+      std::erase_if(set.ids, [&db](std::int64_t id) { return db.Find(id) == nullptr; });
+      set.erasures_seen = db.erasures();
+    }
+    return set.ids;
   }
 
   void AddIds(const std::vector<std::int64_t>& found) {
-    auto& ids = Live().ids;
+    auto& ids = Ids();
+    std::unordered_set<std::int64_t> present(ids.begin(), ids.end());
     for (auto id : found)
-      if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+      if (present.insert(id).second) ids.push_back(id);
     core_->previous_selection = ids;
   }
 

@@ -24,6 +24,8 @@ struct SelectionData {
   std::string name;
   std::vector<std::int64_t> ids;
   bool deleted = false;
+  // Database::erasures() when `ids` was last cleared of erased entities.
+  std::uint64_t erasures_seen = 0;
 };
 
 class HostCore {

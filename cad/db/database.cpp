@@ -184,10 +184,10 @@ std::optional<std::int64_t> Database::OwnerOf(std::int64_t id) const {
 }
 
 bool Database::Erase(std::int64_t id) {
-  if (model_space_.erase(id)) return true;
-  for (auto& b : blocks_)
-    if (b.entities.erase(id)) return true;
-  return false;
+  bool erased = model_space_.erase(id) > 0;
+  for (auto it = blocks_.begin(); !erased && it != blocks_.end(); ++it) erased = it->entities.erase(id) > 0;
+  if (erased) ++erasures_;
+  return erased;
 }
 
 const Entity* Database::LastEntity() const {

@@ -180,6 +180,9 @@ class Database {
   // The owner of a live entity, nullopt when the id does not exist.
   std::optional<std::int64_t> OwnerOf(std::int64_t id) const;
   bool Erase(std::int64_t id);
+  // Counts the erasures, so that a holder of ids looks for gone ones only
+  // after the drawing lost an entity.
+  std::uint64_t erasures() const { return erasures_; }
 
   EntityMap& model_space() { return model_space_; }
   const EntityMap& model_space() const { return model_space_; }
@@ -250,6 +253,7 @@ class Database {
 
   // Ids start above 32 bits so that a caller truncating them shows at once.
   std::int64_t next_id_ = 0x2'0000'0000LL;
+  std::uint64_t erasures_ = 0;
   EntityMap model_space_;
   std::vector<Layer> layers_;
   std::vector<Block> blocks_;

@@ -12,8 +12,8 @@
 #include <string>
 
 #include "app/batch.h"
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "host/object_model.h"
 #include "platform/call_count.h"
 
