@@ -12,8 +12,7 @@ CallCounter*& Active() {
 CallCounter::CallCounter() : previous_(Active()) { Active() = this; }
 
 CallCounter::~CallCounter() {
-  // Counters end in reverse order of their start; one ended out of order
-  // leaves the others as they are.
+  // Counters end in reverse order of their start.
   if (Active() == this) Active() = previous_;
 }
 
@@ -23,12 +22,12 @@ void CallCounter::Reset() {
 }
 
 void CallCounter::Count(std::string_view member) {
-  CallCounter* counter = Active();
-  if (!counter) return;
-  ++counter->total_;
-  auto it = counter->by_member_.find(member);
-  if (it == counter->by_member_.end()) it = counter->by_member_.emplace(std::string(member), 0).first;
-  ++it->second;
+  for (CallCounter* counter = Active(); counter; counter = counter->previous_) {
+    ++counter->total_;
+    auto it = counter->by_member_.find(member);
+    if (it == counter->by_member_.end()) it = counter->by_member_.emplace(std::string(member), 0).first;
+    ++it->second;
+  }
 }
 
 }  // namespace zavin::platform

@@ -7,11 +7,11 @@
 
 namespace zavin::platform {
 
-// Counts the late-bound calls made through Invoke while it is the active
-// counter, by member name as the callee receives it (each attempt of a call
-// the callee rejects counts too: the callee saw it). Counters nest: a new one
-// is active until it ends, then the one before it is again. Process-wide, for
-// the tool's one calling thread.
+// Counts the late-bound calls made through Invoke while it lives, by member
+// name as the callee receives it (each attempt of a call the callee rejects
+// counts too: the callee saw it). Counters nest: a call counts on every
+// counter started and not yet ended. Process-wide, for the tool's one
+// calling thread.
 class CallCounter {
  public:
   CallCounter();
@@ -23,7 +23,7 @@ class CallCounter {
   const std::map<std::string, std::int64_t, std::less<>>& by_member() const { return by_member_; }
   void Reset();
 
-  // Adds one call of `member` to the active counter, if any.
+  // Adds one call of `member` to every live counter.
   static void Count(std::string_view member);
 
  private:
