@@ -96,7 +96,9 @@ std::vector<shell::Control*> ControlsOf(shell::TForm1& f) {
           &f.Edit11,      &f.Edit20,       &f.CheckBox4,   &f.Button2,      &f.Edit13,
           &f.Button5,     &f.CheckBox3,    &f.Edit14,      &f.Button11,     &f.Button14,
           &f.Edit21,      &f.Edit22,       &f.Edit1,       &f.Edit2,        &f.CheckBox1,
-          &f.Edit17,      &f.UpDown5,      &f.Button1,     &f.Button9,      &f.Button7};
+          &f.Edit17,      &f.UpDown5,      &f.Button1,     &f.Button9,      &f.Button7,
+          &f.Button15,    &f.Edit23,       &f.Edit24,      &f.Edit25,       &f.Edit26,
+          &f.UpDown7,     &f.RadioGroup2,  &f.Edit27,      &f.CheckBox5,    &f.Edit28};
 }
 
 
@@ -217,7 +219,7 @@ class Runner {
   }
 
   static bool IsAnswer(const std::string& verb) {
-    return verb == "point" || verb == "pick" || verb == "select" || verb == "cancel";
+    return verb == "point" || verb == "pick" || verb == "select" || verb == "cancel" || verb == "enter";
   }
 
   std::vector<Statement> ReadScript() const {
@@ -241,7 +243,7 @@ class Runner {
         s.rest = Trim(text.substr(at + s.control.size()));
       }
       static const char* kVerbs[] = {"set", "updown", "check", "radio", "click",
-                                     "point", "pick", "select", "cancel"};
+                                     "point", "pick", "select", "cancel", "enter"};
       if (std::find(std::begin(kVerbs), std::end(kVerbs), s.verb) == std::end(kVerbs))
         Fail(line, "unknown statement \"" + s.verb + "\"");
       out.push_back(std::move(s));
@@ -263,7 +265,7 @@ class Runner {
 
   void Queue(BatchInput& input, const Statement& s) const {
     auto push = [&](UserAnswer a) { input.answers_.push_back({a, s.line}); };
-    const std::size_t want = s.verb == "select" ? 2 : s.verb == "cancel" ? 0 : 1;
+    const std::size_t want = s.verb == "select" ? 2 : s.verb == "cancel" || s.verb == "enter" ? 0 : 1;
     if (s.args.size() != want)
       Fail(s.line, "\"" + s.verb + "\" takes " + std::to_string(want) + " argument(s)");
     if (s.verb == "point") {
@@ -278,6 +280,8 @@ class Runner {
       if (a.first < b.first) std::swap(a, b);
       push({UserAnswer::Kind::Point, a.first, a.second, 0, 0});
       push({UserAnswer::Kind::Point, b.first, b.second, 0, 0});
+      push({UserAnswer::Kind::Empty});
+    } else if (s.verb == "enter") {
       push({UserAnswer::Kind::Empty});
     } else {
       push({UserAnswer::Kind::Cancel});

@@ -22,6 +22,7 @@
 //   point X,Y               a point
 //   pick X,Y                the entity under that point, picked there
 //   select X1,Y1 X2,Y2      a crossing window, then Enter
+//   enter                   Enter, nothing typed
 //   cancel                  ESC
 
 #include <filesystem>

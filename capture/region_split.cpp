@@ -1,5 +1,6 @@
 #include "capture/region_split.h"
 
+#include <optional>
 #include <vector>
 
 #include "annotate/labels.h"
@@ -9,6 +10,7 @@
 #include "capture/segments.h"
 #include "capture/triangulation.h"
 #include "geometry/area.h"
+#include "geometry/coordinate_area.h"
 #include "geometry/plane.h"
 #include "host/database.h"
 #include "host/link.h"
@@ -72,6 +74,21 @@ struct Writer {
 
 }  // namespace
 
+std::optional<std::string> ArcSegmentNote(std::span<const geometry::OutlineVertex> outline, double scale) {
+  bool any = false;
+  for (const geometry::OutlineVertex& v : outline) any = any || v.bulge != 0;
+  if (!any) return std::nullopt;
+  geometry::CoordinateArea area;
+  try {
+    area = geometry::ComputeCoordinateArea(outline, scale, 3);
+  } catch (const geometry::OutlineError&) {
+    return std::nullopt;
+  }
+  geometry::Decimal left_out(0, 6);
+  for (const geometry::ArcSegmentRow& arc : area.arcs) left_out = left_out + arc.area;
+  return std::string(kArcSegmentNote) + (left_out.Sign() > 0 ? "+" : "") + left_out.Text() + " m²\r\n";
+}
+
 std::string BoundaryCommandText(const TAcadPoint& point) {
   return "_-BOUNDARY A O P \r" + platform::FixedText(static_cast<double>(point.x), 4) + "," +
          platform::FixedText(static_cast<double>(point.y), 4) + "\r\r";
@@ -106,11 +123,19 @@ RegionSplitOutcome SplitRegion(const host::Document& document, host::CommandCont
     outcome.end = RegionSplitEnd::NotAPolyline;
     return outcome;
   }
-  const std::vector<double> xy = host::Polyline(entity).Coordinates();
+  const host::Polyline boundary(entity);
+  const std::vector<double> xy = boundary.Coordinates();
+  std::vector<geometry::OutlineVertex> arcs;
+  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) {
+    const double bulge = boundary.GetBulge(static_cast<std::int32_t>(i / 2));
+    arcs.push_back({{xy[i], xy[i + 1], 0}, bulge});
+  }
   entity.Erase();
   std::vector<TAcadPoint> outline;
   outline.reserve(xy.size() / 2);
   for (std::size_t i = 0; i + 1 < xy.size(); i += 2) outline.push_back({xy[i], xy[i + 1], 0});
+  if (const std::optional<std::string> note = ArcSegmentNote(arcs, s.scale))
+    document.GetUtility().Prompt(*note);
   if (outline.empty()) {
     host::BringHostToFront(context.link());
     return outcome;

@@ -6,10 +6,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "annotate/driver.h"
+#include "geometry/coordinate_area.h"
 #include "geometry/point.h"
 #include "host/command_frame.h"
 #include "host/object_model.h"
@@ -52,6 +55,14 @@ struct RegionSplitOutcome {
   int triangles = 0;  // triangles of the split
   int annotated = 0;  // triangles labelled and numbered
 };
+
+inline constexpr std::string_view kArcSegmentNote = "\r\n弓形（円弧と弦の間）は三角形に含まれません: ";
+
+// The note 自動 leaves on the command line when the outline has arc sides:
+// the segments' area in m² (drawing units divided by `scale`), signed as it
+// adds to the chord polygon. Nothing for an outline without arcs or one the
+// coordinate method refuses.
+std::optional<std::string> ArcSegmentNote(std::span<const geometry::OutlineVertex> outline, double scale);
 
 // "_-BOUNDARY A O P \r" then "x,y" of the point ("%.4f") and "\r\r".
 std::string BoundaryCommandText(const geometry::TAcadPoint& point);

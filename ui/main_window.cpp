@@ -67,6 +67,7 @@ MainWindowView::MainWindowView(shell::TForm1& form, QWidget* parent)
   tabs_->addTab(BuildSettings1Tab(), QString());
   tabs_->addTab(BuildSettings2Tab(), QString());
   tabs_->addTab(BuildToolsTab(), QString());
+  tabs_->addTab(BuildCoordinateTab(), QString());
   binder_->Tabs(form.PageControl1, tabs_);
 
   form.OnFocusRequest = [this](const shell::Control& c) {
@@ -118,8 +119,9 @@ QWidget* MainWindowView::BuildMainTab() {
   binder_->Button(f.Button6, Place(single, 88, 16, 78, 24, new QPushButton));
 
   auto* table = Group(page, "求積表", 3, 182, 173, 50);
-  binder_->Button(f.Button3, Place(table, 6, 18, 70, 26, new QPushButton));
-  binder_->CheckBox(f.CheckBox2, Place(table, 86, 22, 82, 18, new QCheckBox));
+  binder_->Button(f.Button3, Place(table, 5, 18, 40, 26, new QPushButton));
+  binder_->Button(f.Button15, Place(table, 46, 18, 60, 26, new QPushButton));
+  binder_->CheckBox(f.CheckBox2, Place(table, 109, 22, 62, 18, new QCheckBox));
   return page;
 }
 
@@ -234,6 +236,41 @@ QWidget* MainWindowView::BuildToolsTab() {
   Picture(about, 8, 10, 28);
   StaticLabel(about, "Zavin2023", 44, 8, 120);
   StaticLabel(about, "Build 2023.8.6", 44, 25, 120);
+  return page;
+}
+
+QWidget* MainWindowView::BuildCoordinateTab() {
+  shell::TForm1& f = form_;
+  auto* page = new QWidget;
+
+  auto* names = Group(page, "点名", 3, 0, 173, 66);
+  StaticLabel(names, "画層", 6, 17, 30);
+  binder_->Edit(f.Edit23, Place(names, 38, 15, 128, 20, new QLineEdit));
+  StaticLabel(names, "接頭", 6, 42, 30);
+  binder_->Edit(f.Edit24, Place(names, 38, 40, 40, 20, new QLineEdit));
+  StaticLabel(names, "開始", 86, 42, 28);
+  binder_->Edit(f.Edit25, Place(names, 116, 40, 50, 20, new QLineEdit));
+
+  auto* table = Group(page, "座標求積表", 3, 68, 173, 92);
+  StaticLabel(table, "桁数", 6, 17, 30);
+  binder_->Edit(f.Edit26, Place(table, 38, 15, 28, 20, new QLineEdit));
+  binder_->UpDown(f.UpDown7, Place(table, 66, 15, 16, 20, new UpDownWidget(nullptr)));
+  binder_->CheckBox(f.CheckBox5, Place(table, 96, 16, 70, 18, new QCheckBox));
+  StaticLabel(table, "幅", 6, 42, 30);
+  binder_->Edit(f.Edit27, Place(table, 38, 40, 128, 20, new QLineEdit));
+  StaticLabel(table, "辺長", 6, 67, 30);
+  binder_->Edit(f.Edit28, Place(table, 38, 65, 128, 20, new QLineEdit));
+
+  auto* land = Group(page, "", 3, 162, 173, 50);
+  std::vector<QRadioButton*> items;
+  for (int i = 0; i < 4; ++i)
+    items.push_back(Place(land, 6 + (i % 2) * 82, 14 + (i / 2) * 17, 78, 17, new QRadioButton));
+  binder_->RadioGroup(f.RadioGroup2, land, items);
+
+  auto* unit = Place(page, 5, 214, 171, 26, new QLabel);
+  unit->setWordWrap(true);
+  unit->setFont(MainWindowFont(10));
+  binder_->Label(f.Label20, unit);
   return page;
 }
 

@@ -31,6 +31,7 @@ class MainWindowView : public QWidget {
   QWidget* BuildSettings1Tab();
   QWidget* BuildSettings2Tab();
   QWidget* BuildToolsTab();
+  QWidget* BuildCoordinateTab();
 
   shell::TForm1& form_;
   std::unique_ptr<Binder> binder_;

@@ -131,6 +131,33 @@ TEST_F(BatchTest, EveryExampleRunsClean) {
   }
 }
 
+TEST_F(BatchTest, CoordinateTableByCaptionOnTheArcLot) {
+  // Answers as for 自動: a point inside, then the table's corner. Then the
+  // same lot once more as the closed polyline picked after Enter.
+  const fs::path script = Write("coordinates.zvs",
+                                "radio RadioGroup2 宅地\n"
+                                "click 座標求積\npoint 12000,7000\npoint 30000,16000\n");
+  std::ostringstream out;
+  RunBatch(Options(script, "arc_lot.dxf"), out);
+  EXPECT_THAT(out.str(), HasSubstr("prompt: 領域内の１点を指示 [Enter: 閉じたポリラインを選択] :\n"));
+  EXPECT_THAT(out.str(), HasSubstr("座標求積 面積 368.177079 m²"));
+
+  cad::Database db;
+  cad::LoadDxf(dir_ / "out.dxf", db);
+  std::vector<std::string> texts;
+  for (const cad::Entity* e : db.OfKind(cad::EntityKind::Text))
+    if (e->layer == "H_TEXT") texts.push_back(e->as<cad::TextData>()->text);
+  ASSERT_GE(texts.size(), 8u);
+  EXPECT_THAT(std::vector<std::string>(texts.end() - 8, texts.end()),
+              ::testing::ElementsAre("倍面積", "672.000000", "弓形 K1–K2 R=37.000 θ=37°50′57″", "32.177079",
+                                     "面積", "368.177079", "地積", "368.17    "));
+  const double theta = 2 * std::asin(12.0 / 37.0);
+  EXPECT_NEAR(std::stod(texts[texts.size() - 3]), 336 + 37.0 * 37.0 * (theta - std::sin(theta)) / 2, 0.01);
+  int names = 0;
+  for (const cad::Entity* e : db.OfKind(cad::EntityKind::Text)) names += e->layer == "点名";
+  EXPECT_EQ(names, 4);
+}
+
 TEST_F(BatchTest, UnansweredPromptIsEscapedAndMessagesArePrinted) {
   const fs::path script = Write("s.zvs",
                                 "click Button10\n"

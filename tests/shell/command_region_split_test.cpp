@@ -297,6 +297,12 @@ TEST_F(RegionSplitCommandTest, OutlineWithAnArcUsesItsChord) {
   EXPECT_EQ(Count(cad::EntityKind::Arc), 1u) << "the arc stays";
   EXPECT_EQ(Count(cad::EntityKind::Polyline), 0u) << "the boundary is erased";
   EXPECT_EQ(form_.UpDown4.Position(), 9);
+  // The command line notes the circular segment the triangles leave out.
+  const double r = std::hypot(5.0, 4.0), theta = 2 * std::atan2(5.0, 4.0);
+  ASSERT_EQ(host().prompts().size(), 2u);
+  const std::string& note = host().prompts()[1];
+  ASSERT_TRUE(note.starts_with(capture::kArcSegmentNote)) << note;
+  EXPECT_NEAR(std::stod(note.substr(capture::kArcSegmentNote.size())), r * r * (theta - std::sin(theta)) / 2, 1e-5);
 }
 
 // Whichever host call fails: nothing escapes, SNAPMODE is untouched, no

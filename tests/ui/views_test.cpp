@@ -90,9 +90,9 @@ bool Render(QWidget& w, const QString& name) {
 
 TEST_F(ViewsFixture, RendersEveryTabAndTheDialogAtTheirClientSizes) {
   main_->show();
-  ASSERT_EQ(main_->tabs()->count(), 4);
-  const char* captions[] = {" ｻﾞﾋﾞﾝ ", " 設定1", " 設定2", " ﾂｰﾙ"};
-  for (int i = 0; i < 4; ++i) {
+  ASSERT_EQ(main_->tabs()->count(), 5);
+  const char* captions[] = {" ｻﾞﾋﾞﾝ ", " 設定1", " 設定2", " ﾂｰﾙ", " 座標"};
+  for (int i = 0; i < 5; ++i) {
     SCOPED_TRACE(i);
     form().PageControl1.SetActivePageIndex(i);
     EXPECT_EQ(main_->tabs()->currentIndex(), i);
