@@ -97,6 +97,9 @@ std::vector<double> Polyline::Coordinates() const {
 
 bool Polyline::Closed() const { return Get("Closed").ToBool(); }
 double Polyline::GetBulge(std::int32_t index) const { return Call("GetBulge", {Variant(index)}).ToDouble(); }
+void Polyline::SetClosed(bool closed) const { Put("Closed", closed); }
+
+TAcadPoint PointEntity::Coordinates() const { return PointFromVariant(Get("Coordinates")); }
 
 std::string Text::TextString() const { return Get("TextString").ToText(); }
 void Text::SetTextString(std::string_view s) const { Put("TextString", std::string(s)); }
@@ -147,6 +150,16 @@ Text Block::AddText(std::string_view text, const TAcadPoint& point, double heigh
 
 Circle Block::AddCircle(const TAcadPoint& centre, double radius) const {
   return Circle(CallObject("AddCircle", {PointToVariant(centre), radius}));
+}
+
+PointEntity Block::AddPoint(const TAcadPoint& point) const {
+  return PointEntity(CallObject("AddPoint", {PointToVariant(point)}));
+}
+
+Polyline Block::AddLightWeightPolyline(std::span<const double> xy) const {
+  std::vector<Variant> items(xy.begin(), xy.end());
+  return Polyline(CallObject("AddLightWeightPolyline",
+                             {Variant(platform::MakeArray(VarKind::Double, std::move(items)))}));
 }
 
 Layer Layers::Add(std::string_view name) const { return Layer(CallObject("Add", {std::string(name)})); }

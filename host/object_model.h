@@ -38,6 +38,7 @@ inline constexpr std::string_view kPolylineClass = "AcDbPolyline";
 inline constexpr std::string_view kTextClass = "AcDbText";
 inline constexpr std::string_view kCircleClass = "AcDbCircle";
 inline constexpr std::string_view kBlockReferenceClass = "AcDbBlockReference";
+inline constexpr std::string_view kPointClass = "AcDbPoint";
 
 // Modes of SelectionSet::Select.
 inline constexpr std::int32_t kSelectCrossing = 1;
@@ -114,6 +115,14 @@ class Polyline : public Entity {
   bool Closed() const;
   // Bulge of the segment that starts at vertex `index` (0 straight).
   double GetBulge(std::int32_t index) const;
+  void SetClosed(bool closed) const;
+};
+
+class PointEntity : public Entity {
+ public:
+  using Entity::Entity;
+  explicit PointEntity(const Entity& e) : Entity(e.ref()) {}
+  geometry::TAcadPoint Coordinates() const;
 };
 
 class Text : public Entity {
@@ -176,6 +185,9 @@ class Block : public Collection<Entity> {
   Line AddLine(const geometry::TAcadPoint& p1, const geometry::TAcadPoint& p2) const;
   Text AddText(std::string_view text, const geometry::TAcadPoint& point, double height) const;
   Circle AddCircle(const geometry::TAcadPoint& centre, double radius) const;
+  PointEntity AddPoint(const geometry::TAcadPoint& point) const;
+  // `xy` is a flat x, y list of at least two vertices; open until SetClosed.
+  Polyline AddLightWeightPolyline(std::span<const double> xy) const;
 };
 
 class Layers : public Collection<Layer> {

@@ -161,6 +161,8 @@ class Painter {
     } else if (auto* a = e.as<cad::ArcData>()) {
       b.Add(a->center.x - a->radius, a->center.y - a->radius);
       b.Add(a->center.x + a->radius, a->center.y + a->radius);
+    } else if (auto* pt = e.as<cad::PointData>()) {
+      b.Add(pt->position.x, pt->position.y);
     } else if (auto* ld = e.as<cad::LeaderData>()) {
       for (const auto& v : ld->vertices) b.Add(v.x, v.y);
       if (b.valid && ld->HasArrow()) b.Grow(std::fabs(ld->arrow_size));
@@ -221,6 +223,8 @@ class Painter {
       Arc(cad::ArcOf(*a), m, false);
     } else if (auto* ld = e.as<cad::LeaderData>()) {
       Leader(*ld, m);
+    } else if (auto* pt = e.as<cad::PointData>()) {
+      PointMark(m.map(QPointF(pt->position.x, pt->position.y)));
     } else if (auto* br = e.as<cad::BlockRefData>()) {
       const cad::Block* blk = db_.FindBlock(br->name);
       if (!blk) return;
@@ -260,6 +264,14 @@ class Painter {
     if (!(Safe(a) && Safe(b)) && !Clip(a, b)) return;
     if (a == b) p_.drawPoint(a);
     else p_.drawLine(a, b);
+  }
+
+  // A point entity: a small cross of fixed size on the screen.
+  void PointMark(QPointF q) {
+    if (!Finite(q.x()) || !Finite(q.y()) || !Safe(q)) return;
+    constexpr double kArm = 3;
+    p_.drawLine(q - QPointF(kArm, kArm), q + QPointF(kArm, kArm));
+    p_.drawLine(q - QPointF(kArm, -kArm), q + QPointF(kArm, -kArm));
   }
 
   // Screen points; clipped segment by segment when any lies far off-screen.

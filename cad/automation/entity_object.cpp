@@ -89,6 +89,7 @@ class EntityObject : public HostObject {
       case EntityKind::BlockRef: AddBlockRef(); break;
       case EntityKind::Arc: AddArc(); break;
       case EntityKind::Leader: AddLeader(); break;
+      case EntityKind::Point: PointProperty<PointData>("Coordinates", &PointData::position); break;
     }
   }
 

@@ -77,6 +77,10 @@ class SpaceObject : public HostObject {
       if (t.height <= 0) Invalid("the text height must be positive");
       return Added(std::move(t));
     });
+    AddMethod("AddPoint", [this](Args a) {
+      platform::RequireArgs(a, 1, 1);
+      return Added(PointData{ArgPoint(a[0])});
+    });
     AddMethod("AddLightWeightPolyline", [this](Args a) {
       platform::RequireArgs(a, 1, 1);
       PolylineData p;

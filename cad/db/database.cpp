@@ -49,6 +49,7 @@ const char* ClassName(EntityKind kind) {
     case EntityKind::BlockRef: return "AcDbBlockReference";
     case EntityKind::Arc: return "AcDbArc";
     case EntityKind::Leader: return "AcDbLeader";
+    case EntityKind::Point: return "AcDbPoint";
   }
   return "AcDbEntity";
 }
@@ -76,6 +77,7 @@ const char* DxfName(EntityKind kind) {
     case EntityKind::BlockRef: return "INSERT";
     case EntityKind::Arc: return "ARC";
     case EntityKind::Leader: return "LEADER";
+    case EntityKind::Point: return "POINT";
   }
   return "";
 }
@@ -433,6 +435,8 @@ void Translate(Entity& e, double dx, double dy, double dz) {
     mv(a->center);
   } else if (auto* ld = e.as<LeaderData>()) {
     for (auto& v : ld->vertices) mv(v);
+  } else if (auto* pt = e.as<PointData>()) {
+    mv(pt->position);
   }
 }
 
@@ -462,6 +466,8 @@ void RotateAbout(Entity& e, Point3 base, double angle) {
     a->end_angle += angle;
   } else if (auto* ld = e.as<LeaderData>()) {
     for (auto& v : ld->vertices) rot(v);
+  } else if (auto* pt = e.as<PointData>()) {
+    rot(pt->position);
   }
 }
 
@@ -499,6 +505,8 @@ void Place(Entity& e, Point3 from, double scale, double rotation, Point3 to) {
   } else if (auto* ld = e.as<LeaderData>()) {
     for (auto& v : ld->vertices) pl(v);
     ld->arrow_size *= std::fabs(scale);
+  } else if (auto* pt = e.as<PointData>()) {
+    pl(pt->position);
   }
 }
 

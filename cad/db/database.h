@@ -96,6 +96,11 @@ struct LeaderData {
   bool HasArrow() const;
 };
 
+// A point entity (POINT).
+struct PointData {
+  Point3 position;
+};
+
 struct BlockRefData {
   std::string name;
   Point3 insertion;
@@ -104,10 +109,10 @@ struct BlockRefData {
 };
 
 // In the order of EntityData's alternatives.
-enum class EntityKind { Line, Polyline, Text, Circle, BlockRef, Arc, Leader };
+enum class EntityKind { Line, Polyline, Text, Circle, BlockRef, Arc, Leader, Point };
 
 using EntityData = std::variant<LineData, PolylineData, TextData, CircleData, BlockRefData,
-                                ArcData, LeaderData>;
+                                ArcData, LeaderData, PointData>;
 
 // One extended-data item: group code and value. Points are stored as arrays of
 // three doubles, bounds 0..2; the application name (1001) starts each group.

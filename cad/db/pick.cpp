@@ -115,6 +115,8 @@ std::optional<Rect> PlainBox(const Entity& e) {
     out.AddAround(arc->center.x, arc->center.y, std::fabs(arc->radius));
   } else if (auto* ld = e.as<LeaderData>()) {
     for (const auto& p : ld->vertices) out.Add(p.x, p.y);
+  } else if (auto* pt = e.as<PointData>()) {
+    out.Add(pt->position.x, pt->position.y);
   } else if (auto* t = e.as<TextData>()) {
     // The corners lie within width + height of the insertion point at any
     // rotation.

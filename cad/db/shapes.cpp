@@ -43,6 +43,8 @@ void Collect(const Database& db, const Entity& e, std::vector<const Block*>& ope
     for (std::size_t i = 0; i + 1 < v.size(); ++i)
       out.segments.push_back({{v[i].x, v[i].y}, {v[i + 1].x, v[i + 1].y}});
     if (v.size() == 1) out.segments.push_back({{v[0].x, v[0].y}, {v[0].x, v[0].y}});
+  } else if (auto* pt = e.as<PointData>()) {
+    out.segments.push_back({{pt->position.x, pt->position.y}, {pt->position.x, pt->position.y}});
   } else if (auto* t = e.as<TextData>()) {
     auto c = TextCorners(*t);
     out.boxes.push_back({P2{c[0].first, c[0].second}, P2{c[1].first, c[1].second},

@@ -83,7 +83,7 @@ ValueType TypeOf(long code) {
 // Kinds the database models; the rest of an entity section is reported.
 const std::set<std::string> kModelled = {"LINE",   "LWPOLYLINE", "POLYLINE", "VERTEX", "SEQEND",
                                          "CIRCLE", "ARC",        "TEXT",     "INSERT", "LEADER",
-                                         "BLOCK",  "ENDBLK"};
+                                         "POINT",  "BLOCK",  "ENDBLK"};
 
 // 2D polylines are modelled; 3D polylines, meshes and polyface meshes are not.
 constexpr int kPolyline3dFlags = 8 | 16 | 64;
@@ -242,7 +242,8 @@ struct ScannedEntity {
 };
 
 const std::set<std::string> kEmitted = {"LINE",   "LWPOLYLINE", "POLYLINE", "CIRCLE", "ARC",
-                                        "TEXT",   "INSERT",     "LEADER",   "BLOCK",  "ENDBLK"};
+                                        "TEXT",   "INSERT",     "LEADER",   "POINT",  "BLOCK",
+                                        "ENDBLK"};
 
 // A header variable of kHeaderVars as the file gives it.
 struct HeaderValue {
@@ -528,6 +529,7 @@ void Mirror(EntityData& data) {
 EntityData MakeData(ScannedEntity& s, const Database& db) {
   if (s.type == "LINE") return LineData{s.p10, s.p11};
   if (s.type == "CIRCLE") return CircleData{s.p10, s.r40};
+  if (s.type == "POINT") return PointData{s.p10};
   if (s.type == "ARC") return ArcData{s.p10, s.r40, s.a50 / kRadToDeg, s.a51 / kRadToDeg};
   if (s.type == "INSERT") return BlockRefData{s.name, s.p10, s.r41, s.a50 / kRadToDeg};
   if (s.type == "TEXT") {
@@ -737,6 +739,10 @@ void WriteEntity(DL_Dxf& dxf, DL_WriterA& dw, const Entity& e) {
                                         0, 0),
                           a);
           WriteXdata(dw, e.xdata);
+        } else if constexpr (std::is_same_v<T, PointData>) {
+          head("POINT", "AcDbPoint");
+          Point(dw, 10, d.position);
+          WriteXdata(dw, e.xdata);
         } else if constexpr (std::is_same_v<T, LeaderData>) {
           // A leader needs two vertices; one with fewer draws nothing and is left out.
           if (d.vertices.size() < 2) return;
@@ -836,6 +842,7 @@ void CheckFinite(const Database& db, const std::filesystem::path& file) {
           using T = std::decay_t<decltype(d)>;
           if constexpr (std::is_same_v<T, LineData>) { pt(d.start); pt(d.end); }
           if constexpr (std::is_same_v<T, CircleData>) { pt(d.center); num(d.radius); }
+          if constexpr (std::is_same_v<T, PointData>) pt(d.position);
           if constexpr (std::is_same_v<T, ArcData>) {
             pt(d.center); num(d.radius); num(d.start_angle); num(d.end_angle);
           }
