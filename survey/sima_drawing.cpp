@@ -1,0 +1,248 @@
+#include "survey/sima_drawing.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "capture/region_split.h"
+#include "host/database.h"
+#include "platform/automation.h"
+
+namespace zavin::survey {
+
+using geometry::TAcadPoint;
+
+namespace {
+
+constexpr std::int32_t kAlignLeft = 0;
+constexpr std::int32_t kAlignMiddleCenter = 10;
+constexpr std::int32_t kAlignMiddleLeft = 9;
+
+bool SameLayer(std::string_view a, std::string_view b) {
+  return platform::UpperAscii(a) == platform::UpperAscii(b);
+}
+
+void CheckStyle(const SimaDrawingStyle& style) {
+  if (!(std::isfinite(style.scale) && style.scale > 0))
+    throw SimaError("the scale must be a positive number");
+  if (!(std::isfinite(style.text_height) && style.text_height > 0))
+    throw SimaError("the text height must be a positive number");
+}
+
+// Area centroid; the mean of the vertices when the area is (nearly) zero.
+TAcadPoint Centroid(const std::vector<TAcadPoint>& v) {
+  long double a2 = 0, cx = 0, cy = 0, mx = 0, my = 0;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const TAcadPoint& p = v[i];
+    const TAcadPoint& q = v[(i + 1) % v.size()];
+    const long double cross = p.x * q.y - q.x * p.y;
+    a2 += cross;
+    cx += (p.x + q.x) * cross;
+    cy += (p.y + q.y) * cross;
+    mx += p.x;
+    my += p.y;
+  }
+  const long double n = static_cast<long double>(v.size());
+  if (std::fabs(a2) <= 1e-12L * (1 + mx * mx + my * my)) return {mx / n, my / n, 0};
+  return {cx / (3 * a2), cy / (3 * a2), 0};
+}
+
+bool Inside(const std::vector<TAcadPoint>& v, const TAcadPoint& p) {
+  bool in = false;
+  for (std::size_t i = 0, j = v.size() - 1; i < v.size(); j = i++)
+    if ((v[i].y > p.y) != (v[j].y > p.y) &&
+        p.x < (v[j].x - v[i].x) * (p.y - v[i].y) / (v[j].y - v[i].y) + v[i].x)
+      in = !in;
+  return in;
+}
+
+// Where a text is anchored: the insertion point of a left-aligned text, the
+// alignment point of any other.
+TAcadPoint Anchor(const host::Text& t) {
+  return t.Alignment() == kAlignLeft ? t.InsertionPoint() : t.TextAlignmentPoint();
+}
+
+// The texts on `layer` crossing the window p1..p2.
+std::vector<host::Text> TextsIn(const host::SelectionSet& set, const TAcadPoint& p1, const TAcadPoint& p2,
+                                std::string_view layer) {
+  static constexpr std::array<std::int16_t, 1> kTypeCode{0};
+  set.Clear();
+  set.Select(host::kSelectCrossing, p1, p2, host::MakeFilter(kTypeCode, {"TEXT"}));
+  std::vector<host::Text> out;
+  for (std::int32_t i = 0, n = set.Count(); i < n; ++i) {
+    host::Text t(set.Item(i));
+    if (SameLayer(t.Layer(), layer)) out.push_back(t);
+  }
+  return out;
+}
+
+// Erases what an interrupted import drew. Never raises.
+void EraseQuietly(const std::vector<host::Entity>& drawn) {
+  for (const host::Entity& e : drawn) {
+    try {
+      e.Delete();
+    } catch (...) {
+    }
+  }
+}
+
+}  // namespace
+
+TAcadPoint DrawingPoint(double north, double east, double scale) {
+  return {static_cast<long double>(east) * scale, static_cast<long double>(north) * scale, 0};
+}
+
+SimaDrawn DrawSima(const host::Document& document, const SimaData& data, const SimaDrawingStyle& style) {
+  CheckStyle(style);
+  const double h = style.text_height;
+  std::vector<host::Entity> drawn;
+  drawn.reserve(2 * (data.points.size() + data.parcels.size()));
+  SimaDrawn done;
+  try {
+    if (!data.points.empty()) host::EnsureLayer(document, style.point_layer);
+    if (!data.parcels.empty()) host::EnsureLayer(document, style.parcel_layer);
+    const host::Block space = document.ModelSpace();
+    for (const SimaPoint& p : data.points) {
+      const TAcadPoint at = DrawingPoint(p.x, p.y, style.scale);
+      const host::PointEntity mark = space.AddPoint(at);
+      drawn.push_back(mark);
+      mark.SetLayer(style.point_layer);
+      if (!p.name.empty()) {
+        const host::Text name = space.AddText(p.name, at, h);
+        drawn.push_back(name);
+        name.SetAlignment(kAlignMiddleLeft);
+        name.SetTextAlignmentPoint({at.x + h / 2, at.y, 0});
+        name.SetLayer(style.point_layer);
+      }
+      ++done.points;
+    }
+    for (const SimaParcel& parcel : data.parcels) {
+      std::vector<double> xy;
+      std::vector<TAcadPoint> outline;
+      for (const std::string& number : parcel.vertices) {
+        const SimaPoint* p = data.FindPoint(number);
+        if (!p) throw SimaError("parcel " + parcel.number + " names point " + number + ", which is not in the file");
+        outline.push_back(DrawingPoint(p->x, p->y, style.scale));
+        xy.push_back(static_cast<double>(outline.back().x));
+        xy.push_back(static_cast<double>(outline.back().y));
+      }
+      const host::Polyline ring = space.AddLightWeightPolyline(xy);
+      drawn.push_back(ring);
+      ring.SetClosed(true);
+      ring.SetLayer(style.parcel_layer);
+      if (!parcel.name.empty()) {
+        const TAcadPoint c = Centroid(outline);
+        const host::Text name = space.AddText(parcel.name, c, h);
+        drawn.push_back(name);
+        name.SetAlignment(kAlignMiddleCenter);
+        name.SetTextAlignmentPoint(c);
+        name.SetLayer(style.parcel_layer);
+      }
+      ++done.parcels;
+    }
+  } catch (...) {
+    EraseQuietly(drawn);
+    throw;
+  }
+  return done;
+}
+
+std::vector<TAcadPoint> ClockwiseFromNorth(std::vector<TAcadPoint> v) {
+  if (v.size() < 3) return v;
+  long double a2 = 0;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const TAcadPoint& p = v[i];
+    const TAcadPoint& q = v[(i + 1) % v.size()];
+    a2 += p.x * q.y - q.x * p.y;
+  }
+  if (a2 > 0) std::reverse(v.begin(), v.end());  // counter-clockwise as drawn
+  const auto north = std::min_element(v.begin(), v.end(), [](const TAcadPoint& a, const TAcadPoint& b) {
+    return a.y != b.y ? a.y > b.y : a.x < b.x;
+  });
+  std::rotate(v.begin(), north, v.end());
+  return v;
+}
+
+SimaData ParcelData(const host::Document& document, const std::vector<TAcadPoint>& outline,
+                    const SimaDrawingStyle& style) {
+  CheckStyle(style);
+  // A ring closed by repeating its first vertex, and vertices given twice in a row.
+  std::vector<TAcadPoint> v;
+  for (const TAcadPoint& p : outline)
+    if (v.empty() || !(p.x == v.back().x && p.y == v.back().y)) v.push_back(p);
+  while (v.size() > 1 && v.front().x == v.back().x && v.front().y == v.back().y) v.pop_back();
+  if (v.size() < 3) throw SimaError("the outline has fewer than 3 vertices");
+  v = ClockwiseFromNorth(std::move(v));
+
+  const double h = style.text_height;
+  const host::ScopedTempSelectionSet set(document);
+  SimaData data;
+  SimaParcel parcel;
+  int next = style.first_number;
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    const TAcadPoint& p = v[i];
+    std::string name;
+    long double best = std::numeric_limits<long double>::infinity();
+    for (const host::Text& t : TextsIn(set.get(), {p.x - h, p.y - h, 0}, {p.x + h, p.y + h, 0}, style.point_layer)) {
+      const TAcadPoint a = Anchor(t);
+      const long double d = std::hypot(a.x - p.x, a.y - p.y);
+      if (d <= h && d < best) best = d, name = t.TextString();
+    }
+    if (name.empty()) name = style.name_prefix + std::to_string(next++);
+    SimaPoint sp;
+    sp.number = std::to_string(i + 1);
+    sp.name = std::move(name);
+    sp.x = static_cast<double>(p.y / style.scale);
+    sp.y = static_cast<double>(p.x / style.scale);
+    parcel.vertices.push_back(sp.number);
+    data.points.push_back(std::move(sp));
+  }
+
+  TAcadPoint lo = v[0], hi = v[0];
+  for (const TAcadPoint& p : v) {
+    lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), 0};
+    hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), 0};
+  }
+  for (const host::Text& t : TextsIn(set.get(), lo, hi, style.parcel_layer))
+    if (Inside(v, Anchor(t))) {
+      parcel.name = t.TextString();
+      break;
+    }
+  parcel.number = "1";
+  if (parcel.name.empty()) parcel.name = "1";
+  data.parcels.push_back(std::move(parcel));
+  return data;
+}
+
+std::optional<std::vector<TAcadPoint>> BoundaryAround(const host::Document& document,
+                                                      const host::Application& application,
+                                                      host::HostKind kind, const TAcadPoint& point) {
+  const host::ObjectId before = host::LastEntityId(document);
+  document.SendCommand(capture::BoundaryCommandText(point));
+  host::WaitHostIdle(application, kind, capture::kBoundaryWaitMs);
+  const host::ObjectId made = host::LastEntityId(document);
+  if (made == before || made == 0) return std::nullopt;
+  const host::Entity entity = document.ObjectIdToObject(made);
+  if (entity.EntityName() != host::kPolylineClass) {
+    entity.Erase();
+    return std::nullopt;
+  }
+  const std::vector<double> xy = host::Polyline(entity).Coordinates();
+  entity.Erase();
+  std::vector<TAcadPoint> out;
+  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) out.push_back({xy[i], xy[i + 1], 0});
+  return out;
+}
+
+std::vector<TAcadPoint> ClosedPolylineOutline(const host::Entity& entity) {
+  if (entity.EntityName() != host::kPolylineClass) throw SimaError("the picked entity is not a polyline");
+  const host::Polyline polyline(entity);
+  if (!polyline.Closed()) throw SimaError("the picked polyline is not closed");
+  const std::vector<double> xy = polyline.Coordinates();
+  std::vector<TAcadPoint> out;
+  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) out.push_back({xy[i], xy[i + 1], 0});
+  return out;
+}
+
+}  // namespace zavin::survey
