@@ -80,8 +80,23 @@ class EntityObject : public HostObject {
       : HostObject(std::move(core)), id_(id) {
     const Entity* e = core_->db.Find(id);
     if (!e) Fail("the entity was erased");
+    kind_ = e->kind();
+  }
+
+  // The member table is built on the first call: most entities a command
+  // adds are never asked anything, and a bulk import adds a hundred thousand.
+  Variant Invoke(std::string_view member, platform::InvokeKind kind, std::span<Variant> args) override {
+    if (!built_) {
+      built_ = true;
+      AddMembers();
+    }
+    return HostObject::Invoke(member, kind, args);
+  }
+
+ private:
+  void AddMembers() {
     AddCommon();
-    switch (e->kind()) {
+    switch (kind_) {
       case EntityKind::Line: AddLine(); break;
       case EntityKind::Polyline: AddPolyline(); break;
       case EntityKind::Text: AddText(); break;
@@ -93,7 +108,6 @@ class EntityObject : public HostObject {
     }
   }
 
- private:
   Entity& E() {
     Entity* e = core_->db.Find(id_);
     if (!e) Fail("the entity was erased");
@@ -441,6 +455,8 @@ class EntityObject : public HostObject {
   }
 
   std::int64_t id_;
+  EntityKind kind_;
+  bool built_ = false;
 };
 
 }  // namespace
