@@ -1,5 +1,7 @@
 // The desktop program: the tool window beside the CAD host. `zavin batch ...`
-// runs a script instead, without a display (see app/batch.h).
+// runs a script instead, without a display (see app/batch.h), and
+// `zavin sima-import|sima-export ...` move SIMA files in and out of a drawing
+// (see app/sima_cli.h).
 
 #include <QApplication>
 #include <QFile>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "app/batch.h"
+#include "app/sima_cli.h"
 
 #include "ui/drawing_view.h"
 #include "ui/desktop_session.h"
@@ -32,12 +35,19 @@ int main(int argc, char** argv) {
                                  render);
   }
 
+  if (argc > 1 && std::string(argv[1]) == "sima-import")
+    return zavin::app::SimaImportMain(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+  if (argc > 1 && std::string(argv[1]) == "sima-export")
+    return zavin::app::SimaExportMain(std::vector<std::string>(argv + 2, argv + argc), std::cout, std::cerr);
+
   // zavin [DRAWING.dxf]: the drawing window and the tool window on top of it.
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Zavin"));
   const QStringList args = QApplication::arguments();
   if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1Char('-')))) {
-    std::cerr << "usage: zavin [DRAWING.dxf]\n       zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf ...\n";
+    std::cerr << "usage: zavin [DRAWING.dxf]\n       zavin batch [--drawing IN.dxf] --script FILE --out OUT.dxf ...\n"
+                 "       zavin sima-import IN.sim [--drawing IN.dxf] --out OUT.dxf ...\n"
+                 "       zavin sima-export --drawing IN.dxf --point X,Y --out OUT.sim ...\n";
     return 2;
   }
 

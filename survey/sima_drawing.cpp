@@ -12,12 +12,12 @@
 namespace zavin::survey {
 
 using geometry::TAcadPoint;
+using platform::Variant;
 
 namespace {
 
 constexpr std::int32_t kAlignLeft = 0;
 constexpr std::int32_t kAlignMiddleCenter = 10;
-constexpr std::int32_t kAlignMiddleLeft = 9;
 
 bool SameLayer(std::string_view a, std::string_view b) {
   return platform::UpperAscii(a) == platform::UpperAscii(b);
@@ -87,6 +87,17 @@ void EraseQuietly(const std::vector<host::Entity>& drawn) {
   }
 }
 
+// Writes a system variable back, once more when the host fails. Never raises.
+void SetQuietly(const host::Document& document, std::string_view name, const Variant& value) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    try {
+      document.SetVariable(name, value);
+      return;
+    } catch (...) {
+    }
+  }
+}
+
 }  // namespace
 
 TAcadPoint DrawingPoint(double north, double east, double scale) {
@@ -99,23 +110,25 @@ SimaDrawn DrawSima(const host::Document& document, const SimaData& data, const S
   std::vector<host::Entity> drawn;
   drawn.reserve(2 * (data.points.size() + data.parcels.size()));
   SimaDrawn done;
+  // New entities go on the current layer: two calls a point instead of six.
+  // The user's current layer is set back however the import ends.
+  const Variant current_layer = document.GetVariable("CLAYER");
   try {
-    if (!data.points.empty()) host::EnsureLayer(document, style.point_layer);
-    if (!data.parcels.empty()) host::EnsureLayer(document, style.parcel_layer);
     const host::Block space = document.ModelSpace();
+    if (!data.points.empty()) {
+      host::EnsureLayer(document, style.point_layer);
+      document.SetVariable("CLAYER", style.point_layer);
+    }
     for (const SimaPoint& p : data.points) {
       const TAcadPoint at = DrawingPoint(p.x, p.y, style.scale);
-      const host::PointEntity mark = space.AddPoint(at);
-      drawn.push_back(mark);
-      mark.SetLayer(style.point_layer);
-      if (!p.name.empty()) {
-        const host::Text name = space.AddText(p.name, at, h);
-        drawn.push_back(name);
-        name.SetAlignment(kAlignMiddleLeft);
-        name.SetTextAlignmentPoint({at.x + h / 2, at.y, 0});
-        name.SetLayer(style.point_layer);
-      }
+      drawn.push_back(space.AddPoint(at));
+      // Left-aligned, so its insertion point is its anchor, 0.71 text heights away.
+      if (!p.name.empty()) drawn.push_back(space.AddText(p.name, {at.x + h / 2, at.y - h / 2, 0}, h));
       ++done.points;
+    }
+    if (!data.parcels.empty()) {
+      host::EnsureLayer(document, style.parcel_layer);
+      document.SetVariable("CLAYER", style.parcel_layer);
     }
     for (const SimaParcel& parcel : data.parcels) {
       std::vector<double> xy;
@@ -130,21 +143,21 @@ SimaDrawn DrawSima(const host::Document& document, const SimaData& data, const S
       const host::Polyline ring = space.AddLightWeightPolyline(xy);
       drawn.push_back(ring);
       ring.SetClosed(true);
-      ring.SetLayer(style.parcel_layer);
       if (!parcel.name.empty()) {
         const TAcadPoint c = Centroid(outline);
         const host::Text name = space.AddText(parcel.name, c, h);
         drawn.push_back(name);
         name.SetAlignment(kAlignMiddleCenter);
         name.SetTextAlignmentPoint(c);
-        name.SetLayer(style.parcel_layer);
       }
       ++done.parcels;
     }
   } catch (...) {
     EraseQuietly(drawn);
+    SetQuietly(document, "CLAYER", current_layer);
     throw;
   }
+  SetQuietly(document, "CLAYER", current_layer);
   return done;
 }
 

@@ -39,11 +39,12 @@ struct SimaDrawn {
 };
 
 // Draws every point (a POINT entity and its name, on the point-name layer,
-// the name's middle-left alignment point half a text height east of the
-// point) and every parcel (a closed lightweight polyline on the parcel layer,
-// its name centred at its centroid). Raises SimaError for a scale or text
-// height that is not a positive number. When the host fails, what this call
-// drew is erased again and the error passes on.
+// the name left-aligned half a text height east and below the point) and
+// every parcel (a closed lightweight polyline on the parcel layer, its name
+// centred at its centroid). The current layer (CLAYER) is the same after.
+// Raises SimaError for a scale or text height that is not a positive number.
+// When the host fails, what this call drew is erased again and the error
+// passes on.
 SimaDrawn DrawSima(const host::Document& document, const SimaData& data, const SimaDrawingStyle& style);
 
 // The outline listed clockwise as seen on the drawing, starting at the
