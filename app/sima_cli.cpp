@@ -154,9 +154,11 @@ int Export(const Options& o, std::ostream& out, std::ostream& err) {
         << static_cast<double>(o.point->y) << "; nothing was written\n";
     return 1;
   }
-  const survey::SimaData data = survey::ParcelData(document, *outline, o.style);
-  survey::WriteSimaFile(*o.out, data, o.title.empty() ? o.drawing->stem().string() : o.title);
-  out << "exported: " << data.points.size() << " points, parcel " << data.parcels[0].name << '\n'
+  const survey::ParcelExport parcel = survey::ParcelData(document, *outline, o.style);
+  survey::WriteSimaFile(*o.out, parcel.data, o.title.empty() ? o.drawing->stem().string() : o.title);
+  if (parcel.arc_sides > 0)
+    out << "note: " << parcel.arc_sides << " arc side(s) written as their chords; SIMA parcels have no arcs\n";
+  out << "exported: " << parcel.data.points.size() << " points, parcel " << parcel.data.parcels[0].name << '\n'
       << "saved: " << o.out->string() << '\n';
   return 0;
 }

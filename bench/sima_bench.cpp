@@ -8,7 +8,7 @@
 
 #include "cad/embedded_host.h"
 #include "host/object_model.h"
-#include "survey/code_page.h"
+#include "platform/text_encoding.h"
 #include "survey/sima.h"
 #include "survey/sima_drawing.h"
 
@@ -25,7 +25,9 @@ std::string LargeFile() {
             std::to_string(2000 + (i / 300) * 1.5) + ",12.345,\r\n";
   }
   text += "A99,\r\n";
-  return *Utf8ToShiftJis(text);
+  std::string bytes;
+  platform::Utf8ToCodePage(text, platform::kSystemCodePage, bytes);
+  return bytes;
 }
 
 void BM_ParseSima(benchmark::State& state) {

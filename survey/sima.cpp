@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "geometry/rounding.h"
-#include "survey/code_page.h"
+#include "platform/text_encoding.h"
 
 namespace zavin::survey {
 
@@ -63,6 +63,12 @@ std::string Join(const std::vector<std::string_view>& fields) {
     s += fields[i];
   }
   return s;
+}
+
+std::optional<std::string> ToShiftJis(std::string_view utf8) {
+  std::string out;
+  if (!platform::Utf8ToCodePage(utf8, platform::kSystemCodePage, out)) return std::nullopt;
+  return out;
 }
 
 struct OpenParcel {
@@ -224,20 +230,19 @@ SimaReadResult ParseSima(std::string_view bytes, std::string_view file) {
   if (bytes.starts_with(kBom)) {
     bytes.remove_prefix(kBom.size());
     encoding = SimaEncoding::Utf8Bom;
-    if (!IsUtf8(bytes)) throw SimaError(std::string(file) + ": marked as UTF-8 but is not UTF-8");
+    if (!platform::IsValidUtf8(bytes)) throw SimaError(std::string(file) + ": marked as UTF-8 but is not UTF-8");
     text = bytes;
-  } else if (IsUtf8(bytes)) {
+  } else if (platform::IsValidUtf8(bytes)) {
     text = bytes;
   } else {
     encoding = SimaEncoding::ShiftJis;
-    std::size_t bad = 0;
-    std::optional<std::string> decoded = ShiftJisToUtf8(bytes, bad);
-    if (!decoded) {
+    const std::optional<std::size_t> read = platform::CodePageToUtf8(bytes, platform::kSystemCodePage, text);
+    if (read != bytes.size()) {
+      const std::size_t bad = read.value_or(0);
       const auto line = 1 + std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(bad), '\n');
       throw SimaError(std::string(file) + ":" + std::to_string(line) +
                       ": neither UTF-8 nor Shift_JIS; nothing was read");
     }
-    text = std::move(*decoded);
   }
   SimaReadResult result = Parser().Run(text);
   result.encoding = encoding;
@@ -290,10 +295,10 @@ std::string FormatSima(const SimaData& data, std::string_view title) {
 
 std::string EncodeSimaShiftJis(const SimaData& data, std::string_view title) {
   const std::string text = FormatSima(data, title);
-  if (std::optional<std::string> bytes = Utf8ToShiftJis(text)) return std::move(*bytes);
+  if (std::optional<std::string> bytes = ToShiftJis(text)) return std::move(*bytes);
   // Name the text that cannot be written.
   auto check = [](const std::string& what, std::string_view t) {
-    if (!Utf8ToShiftJis(t))
+    if (!ToShiftJis(t))
       throw SimaError(what + " \"" + std::string(t) +
                       "\" holds a character that Shift_JIS cannot hold; nothing was written");
   };

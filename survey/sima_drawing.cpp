@@ -7,6 +7,7 @@
 
 #include "capture/region_split.h"
 #include "host/database.h"
+#include "table/coordinate_table.h"
 #include "platform/automation.h"
 
 namespace zavin::survey {
@@ -161,76 +162,53 @@ SimaDrawn DrawSima(const host::Document& document, const SimaData& data, const S
   return done;
 }
 
-std::vector<TAcadPoint> ClockwiseFromNorth(std::vector<TAcadPoint> v) {
-  if (v.size() < 3) return v;
-  long double a2 = 0;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    const TAcadPoint& p = v[i];
-    const TAcadPoint& q = v[(i + 1) % v.size()];
-    a2 += p.x * q.y - q.x * p.y;
-  }
-  if (a2 > 0) std::reverse(v.begin(), v.end());  // counter-clockwise as drawn
-  const auto north = std::min_element(v.begin(), v.end(), [](const TAcadPoint& a, const TAcadPoint& b) {
-    return a.y != b.y ? a.y > b.y : a.x < b.x;
-  });
-  std::rotate(v.begin(), north, v.end());
-  return v;
-}
-
-SimaData ParcelData(const host::Document& document, const std::vector<TAcadPoint>& outline,
-                    const SimaDrawingStyle& style) {
+ParcelExport ParcelData(const host::Document& document, const std::vector<geometry::OutlineVertex>& outline,
+                        const SimaDrawingStyle& style) {
   CheckStyle(style);
-  // A ring closed by repeating its first vertex, and vertices given twice in a row.
-  std::vector<TAcadPoint> v;
-  for (const TAcadPoint& p : outline)
-    if (v.empty() || !(p.x == v.back().x && p.y == v.back().y)) v.push_back(p);
-  while (v.size() > 1 && v.front().x == v.back().x && v.front().y == v.back().y) v.pop_back();
-  if (v.size() < 3) throw SimaError("the outline has fewer than 3 vertices");
-  v = ClockwiseFromNorth(std::move(v));
-
-  const double h = style.text_height;
-  const host::ScopedTempSelectionSet set(document);
-  SimaData data;
-  SimaParcel parcel;
-  int next = style.first_number;
-  for (std::size_t i = 0; i < v.size(); ++i) {
-    const TAcadPoint& p = v[i];
-    std::string name;
-    long double best = std::numeric_limits<long double>::infinity();
-    for (const host::Text& t : TextsIn(set.get(), {p.x - h, p.y - h, 0}, {p.x + h, p.y + h, 0}, style.point_layer)) {
-      const TAcadPoint a = Anchor(t);
-      const long double d = std::hypot(a.x - p.x, a.y - p.y);
-      if (d <= h && d < best) best = d, name = t.TextString();
-    }
-    if (name.empty()) name = style.name_prefix + std::to_string(next++);
-    SimaPoint sp;
-    sp.number = std::to_string(i + 1);
-    sp.name = std::move(name);
-    sp.x = static_cast<double>(p.y / style.scale);
-    sp.y = static_cast<double>(p.x / style.scale);
-    parcel.vertices.push_back(sp.number);
-    data.points.push_back(std::move(sp));
+  const table::PointNameSettings names{style.point_layer, style.name_prefix, style.first_number, style.text_height};
+  table::NamedCoordinates t;
+  try {
+    t = table::NameCoordinates(outline, style.scale, 3, table::ReadPointNameTexts(document, style.point_layer),
+                               names);
+  } catch (const geometry::OutlineError& e) {
+    throw SimaError(std::string("the outline cannot be written as a parcel: ") + e.what());
   }
+  ParcelExport out;
+  SimaParcel parcel;
+  parcel.number = "1";
+  std::vector<TAcadPoint> ring;
+  for (std::size_t i = 0; i < t.area.rows.size(); ++i) {
+    const geometry::CoordinateRow& row = t.area.rows[i];
+    SimaPoint p;
+    p.number = std::to_string(i + 1);
+    p.name = t.names[i];
+    p.x = row.X.ToDouble();
+    p.y = row.Y.ToDouble();
+    parcel.vertices.push_back(p.number);
+    out.data.points.push_back(std::move(p));
+    ring.push_back(t.points[i]);
+  }
+  out.arc_sides = t.area.arcs.size();
 
-  TAcadPoint lo = v[0], hi = v[0];
-  for (const TAcadPoint& p : v) {
+  TAcadPoint lo = ring[0], hi = ring[0];
+  for (const TAcadPoint& p : ring) {
     lo = {std::min(lo.x, p.x), std::min(lo.y, p.y), 0};
     hi = {std::max(hi.x, p.x), std::max(hi.y, p.y), 0};
   }
-  for (const host::Text& t : TextsIn(set.get(), lo, hi, style.parcel_layer))
-    if (Inside(v, Anchor(t))) {
-      parcel.name = t.TextString();
+  const host::ScopedTempSelectionSet set(document);
+  for (const host::Text& text : TextsIn(set.get(), lo, hi, style.parcel_layer))
+    if (Inside(ring, Anchor(text))) {
+      parcel.name = text.TextString();
       break;
     }
-  parcel.number = "1";
   if (parcel.name.empty()) parcel.name = "1";
-  data.parcels.push_back(std::move(parcel));
-  return data;
+  out.data.parcels.push_back(std::move(parcel));
+  return out;
 }
 
-std::optional<std::vector<TAcadPoint>> BoundaryAround(const host::Document& document,
-                                                      const host::Application& application,
-                                                      host::HostKind kind, const TAcadPoint& point) {
+std::optional<std::vector<geometry::OutlineVertex>> BoundaryAround(const host::Document& document,
+                                                                   const host::Application& application,
+                                                                   host::HostKind kind, const TAcadPoint& point) {
   const host::ObjectId before = host::LastEntityId(document);
   document.SendCommand(capture::BoundaryCommandText(point));
   host::WaitHostIdle(application, kind, capture::kBoundaryWaitMs);
@@ -241,21 +219,9 @@ std::optional<std::vector<TAcadPoint>> BoundaryAround(const host::Document& docu
     entity.Erase();
     return std::nullopt;
   }
-  const std::vector<double> xy = host::Polyline(entity).Coordinates();
+  std::vector<geometry::OutlineVertex> outline = table::ReadOutline(host::Polyline(entity));
   entity.Erase();
-  std::vector<TAcadPoint> out;
-  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) out.push_back({xy[i], xy[i + 1], 0});
-  return out;
-}
-
-std::vector<TAcadPoint> ClosedPolylineOutline(const host::Entity& entity) {
-  if (entity.EntityName() != host::kPolylineClass) throw SimaError("the picked entity is not a polyline");
-  const host::Polyline polyline(entity);
-  if (!polyline.Closed()) throw SimaError("the picked polyline is not closed");
-  const std::vector<double> xy = polyline.Coordinates();
-  std::vector<TAcadPoint> out;
-  for (std::size_t i = 0; i + 1 < xy.size(); i += 2) out.push_back({xy[i], xy[i + 1], 0});
-  return out;
+  return outline;
 }
 
 }  // namespace zavin::survey

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "geometry/coordinate_area.h"
 #include "geometry/point.h"
 #include "host/link.h"
 #include "host/object_model.h"
@@ -47,27 +48,25 @@ struct SimaDrawn {
 // passes on.
 SimaDrawn DrawSima(const host::Document& document, const SimaData& data, const SimaDrawingStyle& style);
 
-// The outline listed clockwise as seen on the drawing, starting at the
-// northernmost vertex (largest y; on a tie the westernmost).
-std::vector<geometry::TAcadPoint> ClockwiseFromNorth(std::vector<geometry::TAcadPoint> outline);
-
-// The parcel of a closed outline (drawing units) as SIMA data: its vertices
-// in ClockwiseFromNorth order as points numbered from 1, each named by the
-// nearest text on the point-name layer whose alignment point lies within one
-// text height of it, else by the prefix and the next number; one parcel of
-// them all, named by a text of the parcel layer inside the outline (else
-// "1"). Raises SimaError for fewer than 3 distinct vertices.
-SimaData ParcelData(const host::Document& document, const std::vector<geometry::TAcadPoint>& outline,
-                    const SimaDrawingStyle& style);
+// The parcel of a closed outline (drawing units) as SIMA data, as the
+// coordinate table lists it: the vertices clockwise from the northernmost,
+// numbered from 1 and named by their point-name texts or generated names,
+// coordinates rounded to the millimetre; one parcel of them all, named by a
+// text of the parcel layer inside the outline (else "1"). An arc side is
+// written as its chord. Raises SimaError for an outline the table refuses
+// (crossing, fewer than 3 vertices, no area).
+struct ParcelExport {
+  SimaData data;
+  std::size_t arc_sides = 0;  // written as chords
+};
+ParcelExport ParcelData(const host::Document& document, const std::vector<geometry::OutlineVertex>& outline,
+                        const SimaDrawingStyle& style);
 
 // The outline of the region around `point`, built by the host's boundary
 // command and erased again; nothing when the host builds no polyline there.
-std::optional<std::vector<geometry::TAcadPoint>> BoundaryAround(const host::Document& document,
-                                                                const host::Application& application,
-                                                                host::HostKind kind,
-                                                                const geometry::TAcadPoint& point);
-
-// The vertices of a closed polyline; raises SimaError for any other entity.
-std::vector<geometry::TAcadPoint> ClosedPolylineOutline(const host::Entity& entity);
+std::optional<std::vector<geometry::OutlineVertex>> BoundaryAround(const host::Document& document,
+                                                                   const host::Application& application,
+                                                                   host::HostKind kind,
+                                                                   const geometry::TAcadPoint& point);
 
 }  // namespace zavin::survey

@@ -86,7 +86,7 @@ TEST_F(SimaDrawingTest, RoundTripKeepsEveryNameAndCoordinate) {
   const auto outline = BoundaryAround(document(), t_.application(), host::HostKind::Zcad,
                                       {2005000, 1005000, 0});
   ASSERT_TRUE(outline.has_value());
-  const SimaData back = ParcelData(document(), *outline, SimaDrawingStyle{});
+  const SimaData back = ParcelData(document(), *outline, SimaDrawingStyle{}).data;
   EXPECT_EQ(Listing(back), Listing(file.data));
   ASSERT_EQ(back.parcels.size(), 1u);
   EXPECT_EQ(back.parcels[0].name, "宅地一");
@@ -101,21 +101,12 @@ TEST_F(SimaDrawingTest, VerticesWithoutNamesGetGeneratedOnes) {
   // layer and one too far away do not count.
   db().AddText("遠い", {1000 + 400, 2000, 0}, 300, "点名");
   db().AddText("別層", {1000, 1000, 0}, 300, "0");
-  const std::vector<TAcadPoint> ccw{{0, 0, 0}, {1000, 0, 0}, {1000, 2000, 0}, {0, 2000, 0}};
+  const std::vector<geometry::OutlineVertex> ccw{{{0, 0, 0}}, {{1000, 0, 0}}, {{1000, 2000, 0}}, {{0, 2000, 0}}};
   SimaDrawingStyle style;
   style.first_number = 7;
-  const SimaData d = ParcelData(document(), ccw, style);
+  const SimaData d = ParcelData(document(), ccw, style).data;
   EXPECT_THAT(Listing(d), ElementsAre("K7 2.000 0.000", "K8 2.000 1.000", "K9 0.000 1.000", "K10 0.000 0.000"));
   EXPECT_EQ(d.parcels[0].name, "1");
-}
-
-TEST(ClockwiseFromNorthTest, StartsNorthernmostThenWesternmost) {
-  using V = std::vector<TAcadPoint>;
-  const V square_cw{{0, 10, 0}, {10, 10, 0}, {10, 0, 0}, {0, 0, 0}};
-  EXPECT_EQ(ClockwiseFromNorth({{10, 0, 0}, {0, 0, 0}, {0, 10, 0}, {10, 10, 0}}), square_cw);
-  EXPECT_EQ(ClockwiseFromNorth({{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}}), square_cw);  // counter-clockwise
-  const V peak{{5, 20, 0}, {10, 0, 0}, {0, 0, 0}};
-  EXPECT_EQ(ClockwiseFromNorth({{0, 0, 0}, {5, 20, 0}, {10, 0, 0}}), peak);
 }
 
 TEST(SimaDrawingFaultTest, AFailingHostLeavesNothingHalfImportedAndTheLayerAsItWas) {
