@@ -74,7 +74,7 @@ std::optional<std::string> RowOf(const Table& table, const std::string& path) {
 
 // The folders of the tree whose sources the table covers.
 bool IsProjectFolder(const std::string& first) {
-  for (const char* f : {"geometry", "platform", "host", "annotate", "capture", "table", "tools",
+  for (const char* f : {"geometry", "platform", "host", "annotate", "capture", "table", "survey", "tools",
                         "shell", "cad", "ui", "app", "tests", "bench", "examples"})
     if (first == f) return true;
   return false;
