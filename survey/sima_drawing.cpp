@@ -209,12 +209,14 @@ ParcelExport ParcelData(const host::Document& document, const std::vector<geomet
 std::optional<std::vector<geometry::OutlineVertex>> BoundaryAround(const host::Document& document,
                                                                    const host::Application& application,
                                                                    host::HostKind kind, const TAcadPoint& point) {
-  const host::ObjectId before = host::LastEntityId(document);
+  // Without the entity that came last before the boundary, a user's own
+  // entity could pass for the boundary and be erased.
+  const host::LastEntity before = host::ReadKnownLastEntity(document);
   document.SendCommand(capture::BoundaryCommandText(point));
   host::WaitHostIdle(application, kind, capture::kBoundaryWaitMs);
-  const host::ObjectId made = host::LastEntityId(document);
-  if (made == before || made == 0) return std::nullopt;
-  const host::Entity entity = document.ObjectIdToObject(made);
+  const host::LastEntity made = host::ReadKnownLastEntity(document);
+  if (!before.NewerIs(made)) return std::nullopt;
+  const host::Entity entity = document.ObjectIdToObject(*made.id());
   if (entity.EntityName() != host::kPolylineClass) {
     entity.Erase();
     return std::nullopt;
