@@ -8,8 +8,8 @@
 #include <ostream>
 #include <stdexcept>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "cad/embedded_host.h"
 #include "geometry/point.h"
 #include "host/object_model.h"

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
 #include "survey/sima.h"
 
 namespace zavin::app {

@@ -10,8 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "cad/database.h"
-#include "cad/dxf_file.h"
+#include "cad/db/database.h"
+#include "cad/dxf/dxf_file.h"
+#include "tests/cad/host_probe.h"
 #include "geometry/rounding.h"
 #include "tests/host/test_host.h"
 
@@ -123,14 +124,14 @@ TEST(SimaDrawingFaultTest, AFailingHostLeavesNothingHalfImportedAndTheLayerAsItW
   for (std::int64_t k = 1; k <= calls; ++k) {
     auto t = host::testing::StartTestHost();
     const host::Document doc = t.document();
-    t.host->faults().fail_call = t.host->call_count() + k;
+    cad::testing::Probe(*t.host).faults().fail_call = t.host->call_count() + k;
     bool failed = false;
     try {
       DrawSima(doc, file.data, SimaDrawingStyle{});
     } catch (const platform::HostError&) {
       failed = true;
     }
-    t.host->faults().fail_call = 0;
+    cad::testing::Probe(*t.host).faults().fail_call = 0;
     // All or nothing; only setting the current layer back is tried twice.
     EXPECT_EQ(t.db().model_space().size(), failed ? 0u : 14u) << "call " << k;
     EXPECT_TRUE(failed || k == calls) << "call " << k;
