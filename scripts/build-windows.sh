@@ -17,17 +17,9 @@ packages=(
   g++-mingw-w64-x86-64-posix wine wine64
   googletest
 )
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# shellcheck source=install-missing.sh
+source "$root/scripts/install-missing.sh"
+install_missing "${packages[@]}"
 
 launcher=()
 if command -v ccache >/dev/null; then

@@ -10,17 +10,9 @@ packages=(
   python3-ezdxf fonts-noto-cjk locales
 )
 
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-sudo=""
-[ "$(id -u)" -ne 0 ] && sudo="sudo"
-if [ ${#missing[@]} -ne 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+# shellcheck source=install-missing.sh
+source "$(dirname "$0")/install-missing.sh"
+install_missing "${packages[@]}"
 
 # A locale whose decimal sign is a comma: the tests run the commands under it.
 if ! locale -a 2>/dev/null | grep -qix 'de_DE.utf8'; then
